@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+namespace tavrix {
+
+class WordSource;
+
+inline constexpr const char* kKeyTypeHex = "HEX";
+inline constexpr const char* kMethodRandom = "0";
+inline constexpr const char* kMethodDictionary = "1";
+
+// Builds one key from the window's current choices and returns it in lower case:
+//  hexDigits   the strength's nominal length in hexadecimal digits (10, 26 or 58);
+//  keyTypeText the type list's displayed text ("HEX" exactly gives a hexadecimal key, anything else ASCII);
+//  methodTag   the ASCII method held in the window's tag ("0" letters, "1" dictionary words, else nothing).
+// Reseeds the random source before the first draw. Returns the empty text when nothing could be built;
+// a failure has then been reported through the word source's message sink.
+QString AssembleKey(WordSource& words, qint32 hexDigits, const QString& keyTypeText, const QString& methodTag);
+
+} // namespace tavrix

@@ -1,0 +1,27 @@
+#pragma once
+
+namespace tavrix {
+
+// The process-wide random source behind every draw: reals in [0, 1), one per draw.
+class RandomSource {
+public:
+    virtual ~RandomSource() = default;
+    // Called once at the start of every key generation with the seconds since midnight.
+    virtual void reseed(float secondsSinceMidnight) = 0;
+    // The next real in [0, 1).
+    virtual double next() = 0;
+};
+
+// The operating system's cryptographic generator (QRandomGenerator::system()), 53 random bits per draw.
+// reseed() deliberately ignores the clock: seeding a cryptographic source from the time of day would only
+// make keys easier to guess.
+class SystemRandomSource final : public RandomSource {
+public:
+    void reseed(float secondsSinceMidnight) override;
+    double next() override;
+};
+
+// Seconds since local midnight, with their fraction, in single precision.
+float SecondsSinceMidnight();
+
+} // namespace tavrix

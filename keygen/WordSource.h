@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace tavrix {
+
+class MessageSink;
+class RandomSource;
+
+// The two draws keys are built from: GetRnd (an integer below a bound) and GetWord (a line of dict.txt).
+class WordSource {
+public:
+    // dictionaryFolders: the folders searched for dict.txt, in order; the first that has one is used.
+    WordSource(RandomSource& random, MessageSink& sink, QStringList dictionaryFolders);
+
+    // floor(next() * lMax), in double precision; consumes one value of the random source.
+    qint32 GetRnd(qint32 lMax);
+
+    // One line of dict.txt, from a random starting line below 27000; with lRequiredLength > 0, the first
+    // line of that length after the starting line. Consumes one value of the random source. On failure the
+    // "GetWord() Error.." message has been shown and the result is empty.
+    std::optional<QString> GetWord(qint32 lRequiredLength);
+
+    RandomSource& random() { return m_random; }
+    MessageSink& sink() { return m_sink; }
+
+    // Path of the dictionary that GetWord would read: folder + "/dict.txt" with doubled separators folded.
+    static QString DictionaryPath(const QString& folder);
+
+private:
+    RandomSource& m_random;
+    MessageSink& m_sink;
+    QStringList m_folders;
+};
+
+} // namespace tavrix

@@ -1,0 +1,5 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine if needed, builds Tavrix and runs the whole test suite with CTest.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"

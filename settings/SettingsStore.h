@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+namespace tavrix {
+
+// Outcome of a write: whether the text reached persistent storage, and where that storage is
+// (a file path on Linux), for the "could not save" message.
+struct WriteOutcome {
+    bool saved = true;
+    QString location;
+};
+
+// The per-user store addressed by application name, section and key. The program uses QSettingsStore;
+// tests use MemorySettingsStore, which records every write in order.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // The stored text, or nothing when the application, section or key is absent.
+    virtual std::optional<QString> read(const QString& application, const QString& section, const QString& key) = 0;
+    virtual WriteOutcome write(const QString& application, const QString& section, const QString& key,
+                               const QString& text) = 0;
+};
+
+// Returns the stored text, or sDefault when the application, section or key is absent. Creates nothing.
+QString ReadSetting(SettingsStore& store, const QString& application, const QString& section, const QString& key,
+                    const QString& sDefault);
+
+// Stores the text under the key, synced to persistent storage before it returns.
+WriteOutcome WriteSetting(SettingsStore& store, const QString& application, const QString& section,
+                          const QString& key, const QString& text);
+
+} // namespace tavrix

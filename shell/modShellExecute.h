@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace tavrix {
+
+class MessageSink;
+
+// Opens a file, document or address with the desktop's default handler ("open" action).
+// On Linux the handler is `xdg-open`, found through PATH; on Windows ShellExecuteExA.
+// A failed launch is reported through `sink` with the "ShellExe()" message. With bWait the call returns
+// only after the started process has ended, then handles pending events once.
+void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
+              const QString& sDirectory, bool bWait, MessageSink& sink);
+
+} // namespace tavrix
