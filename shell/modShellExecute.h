@@ -13,4 +13,16 @@ class MessageSink;
 void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
               const QString& sDirectory, bool bWait, MessageSink& sink);
 
+namespace detail {
+
+// How long a call that does not wait gives xdg-open to hand the target over and report its status. An opener
+// still running after that counts as launched; it is reaped in the background when it ends.
+inline constexpr int kOpenerGracePeriodMs = 10000;
+
+// ShellExe with the grace period as a parameter, so tests need not sit through the full period.
+void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
+              const QString& sDirectory, bool bWait, MessageSink& sink, int openerGracePeriodMs);
+
+} // namespace detail
+
 } // namespace tavrix
