@@ -32,6 +32,7 @@ public:
 
 private:
     QMap<QString, QString> m_values;
+    QMap<QString, QString> m_otherSections; // "application/section/key" -> text, for any other address
     QVector<Write> m_writes;
     std::function<QString()> m_observer;
     bool m_failWrites = false;

@@ -29,6 +29,8 @@ inline constexpr std::array<SettingDef, 6> kSettingDefs{{
     {SettingId::GenerateOnChange, "Generate On Change", "0", SettingControl::CheckBox},
 }};
 
-constexpr const SettingDef& settingDef(SettingId id) { return kSettingDefs[static_cast<std::size_t>(id)]; }
+constexpr const SettingDef& settingDef(SettingId id) {
+    return kSettingDefs[static_cast<std::size_t>(id)];
+}
 
 } // namespace tavrix

@@ -28,7 +28,7 @@ QString ReadSetting(SettingsStore& store, const QString& application, const QStr
                     const QString& sDefault);
 
 // Stores the text under the key, synced to persistent storage before it returns.
-WriteOutcome WriteSetting(SettingsStore& store, const QString& application, const QString& section,
-                          const QString& key, const QString& text);
+WriteOutcome WriteSetting(SettingsStore& store, const QString& application, const QString& section, const QString& key,
+                          const QString& text);
 
 } // namespace tavrix

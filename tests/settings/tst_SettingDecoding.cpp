@@ -1,0 +1,266 @@
+#include "settings/SettingDecoding.h"
+
+#include <QLocale>
+#include <QtTest>
+
+#include <optional>
+
+using tavrix::DecodedSetting;
+
+namespace {
+
+// An expected decoding: a value, or nothing for an overflow.
+using Expected = std::optional<int>;
+constexpr Expected kOverflow = std::nullopt;
+
+} // namespace
+
+class TestSettingDecoding : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodesStoredText_data();
+    void decodesStoredText();
+    void checkBoxAcceptsItsThreeStates_data();
+    void checkBoxAcceptsItsThreeStates();
+    void listAcceptsNoSelectionUpToLastItem_data();
+    void listAcceptsNoSelectionUpToLastItem();
+    void asciiMethodAcceptsRandomAndDictionary_data();
+    void asciiMethodAcceptsRandomAndDictionary();
+    void unusableSettingTextNamesKeyTextAndDefault_data();
+    void unusableSettingTextNamesKeyTextAndDefault();
+    void saveFailedTextNamesTheLocation_data();
+    void saveFailedTextNamesTheLocation();
+
+private:
+    static void addDecoding(const char* sentence, const QString& text, Expected expected,
+                            const QString& locale = QString());
+};
+
+void TestSettingDecoding::addDecoding(const char* sentence, const QString& text, Expected expected,
+                                      const QString& locale) {
+    QTest::newRow(sentence) << text << !expected.has_value() << expected.value_or(0) << locale;
+}
+
+void TestSettingDecoding::decodesStoredText_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("overflow");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("locale"); // QLocale default while decoding; empty keeps the current one
+
+    // The cases a hand-edited store is expected to produce.
+    addDecoding("a leading blank is ignored", " 2", 2);
+    addDecoding("letters only read as zero", "abc", 0);
+    addDecoding("the empty text reads as zero", "", 0);
+    addDecoding("one and a half rounds up to the even two", "1.5", 2);
+    addDecoding("two and a half rounds down to the even two", "2.5", 2);
+    addDecoding("three and a half rounds up to the even four", "3.5", 4);
+    addDecoding("minus one half rounds to zero", "-0.5", 0);
+    addDecoding("one half rounds to zero", "0.5", 0);
+    addDecoding("a blank between digits is ignored", "1 0", 10);
+    addDecoding("a tab before and a line feed after are ignored", "\t1\n", 1);
+    addDecoding("a plus sign is accepted", "+2", 2);
+    addDecoding("an exponent multiplies by ten", "1e1", 10);
+    addDecoding("a fraction with a signed exponent is scaled first", "1.5e+1", 15);
+    addDecoding("a comma ends the number", "1,5", 1);
+    addDecoding("trailing letters end the number", "2abc", 2);
+    addDecoding("a leading period starts a fraction", ".5", 0);
+    addDecoding("a trailing period is allowed", "1.", 1);
+    addDecoding("an ampersand H introduces hexadecimal", "&H1F", 31);
+    addDecoding("an ampersand O introduces octal", "&O17", 15);
+    addDecoding("a hexadecimal prefix without digits reads as zero", "&H", 0);
+    addDecoding("a half above the largest value overflows", "32767.5", kOverflow);
+    addDecoding("a fraction below the smallest value rounds back into range", "-32768.4", -32768);
+    addDecoding("twenty nines overflow", "99999999999999999999", kOverflow);
+    addDecoding("a comma is no decimal separator under a German locale", "1,5", 1, QStringLiteral("de_DE"));
+    addDecoding("a period is the decimal separator under a German locale", "2.5", 2, QStringLiteral("de_DE"));
+
+    // Hexadecimal and octal literals.
+    addDecoding("lower-case prefixes and digits are accepted", "&h1f", 31);
+    addDecoding("a lower-case octal prefix is accepted", "&o17", 15);
+    addDecoding("blanks between the ampersand and the letter are ignored", "& H 1F", 31);
+    addDecoding("the largest positive sixteen-bit literal is kept", "&H7FFF", 32767);
+    addDecoding("sixteen set bits wrap to minus one", "&HFFFF", -1);
+    addDecoding("the top bit alone wraps to the smallest value", "&H8000", -32768);
+    addDecoding("a seventeen-bit literal overflows", "&H10000", kOverflow);
+    addDecoding("thirty-two set bits wrap to minus one", "&HFFFFFFFF", -1);
+    addDecoding("a thirty-two-bit literal can wrap to the smallest value", "&HFFFF8000", -32768);
+    addDecoding("a thirty-two-bit literal just below the range overflows", "&HFFFF7FFF", kOverflow);
+    addDecoding("a literal wider than thirty-two bits overflows", "&H100000000", kOverflow);
+    addDecoding("leading zeros do not widen a literal", "&H0000000000FFFF", -1);
+    addDecoding("sixteen set bits in octal wrap to minus one", "&O177777", -1);
+    addDecoding("a seventeen-bit octal literal overflows", "&O200000", kOverflow);
+    addDecoding("an eight ends an octal literal", "&O18", 1);
+    addDecoding("a letter after the hexadecimal digits ends the literal", "&H1FG", 31);
+    addDecoding("a non-digit right after the prefix reads as zero", "&HG", 0);
+    addDecoding("an ampersand with another letter reads as zero", "&X1", 0);
+    addDecoding("a sign before a literal reads as zero", "-&H1", 0);
+    addDecoding("a lone ampersand reads as zero", "&", 0);
+
+    // Decimal fine points.
+    addDecoding("an exponent marker without digits is left out", "1e", 1);
+    addDecoding("an exponent marker and sign without digits are left out", "1e+", 1);
+    addDecoding("a capital exponent marker is accepted", "1E2", 100);
+    addDecoding("a negative exponent makes one and a half", "15e-1", 2);
+    addDecoding("a negative exponent makes two and a half", "25e-1", 2);
+    addDecoding("a huge negative exponent reads as zero", "1e-99999", 0);
+    addDecoding("zero with a huge exponent is still zero", "0e99999", 0);
+    addDecoding("a huge exponent overflows", "1e99999", kOverflow);
+    addDecoding("an exponent too large for any integer overflows", "1e999999999999999999999999", kOverflow);
+    addDecoding("a D is no exponent marker", "1d2", 1);
+    addDecoding("a lone minus sign reads as zero", "-", 0);
+    addDecoding("a lone period reads as zero", ".", 0);
+    addDecoding("a sign and a period without digits read as zero", "-.", 0);
+    addDecoding("a second sign ends the number before it starts", "+-1", 0);
+    addDecoding("a second period ends the number", "1.2.3", 1);
+    addDecoding("an exponent alone is no number", "e5", 0);
+    addDecoding("minus one and a half rounds to the even minus two", "-1.5", -2);
+    addDecoding("minus two and a half rounds to the even minus two", "-2.5", -2);
+    addDecoding("four and a half rounds down to the even four", "4.5", 4);
+    addDecoding("blanks inside the fraction are ignored", "1 2 . 5", 12);
+    addDecoding("rounding uses every digit, not a binary approximation", "2.50000000000000000001", 3);
+    addDecoding("a value just below the overflowing half is kept", "32767.49999999999999999", 32767);
+    addDecoding("minus a half below the smallest value rounds to the even smallest", "-32768.5", -32768);
+    addDecoding("the largest value is kept", "32767", 32767);
+    addDecoding("one above the largest value overflows", "32768", kOverflow);
+    addDecoding("one below the smallest value overflows", "-32769", kOverflow);
+    addDecoding("a decimal text is never wrapped", "65535", kOverflow);
+    addDecoding("five nines with a fraction overflow", "99999.4", kOverflow);
+    addDecoding("minus zero reads as zero", "-0", 0);
+    addDecoding("many leading zeros are ignored", "00000000000000000000042", 42);
+    addDecoding("a tiny fraction rounds to zero", "0.000000000000000000000000000000006", 0);
+    addDecoding("a carriage return after the number ends it", "1\r\n", 1);
+    addDecoding("a carriage return before the number is not ignored", "\r1", 0);
+    addDecoding("a no-break space is not ignored", QStringLiteral("\u00a01"), 0);
+    addDecoding("digits of other scripts are not digits", QStringLiteral("\u0661"), 0);
+    addDecoding("a percent sign ends the number", "7%", 7);
+}
+
+void TestSettingDecoding::decodesStoredText() {
+    QFETCH(QString, text);
+    QFETCH(bool, overflow);
+    QFETCH(int, value);
+    QFETCH(QString, locale);
+
+    const QLocale previous;
+    if (!locale.isEmpty())
+        QLocale::setDefault(QLocale(locale));
+    const DecodedSetting decoded = tavrix::DecodeSetting(text);
+    QLocale::setDefault(previous);
+
+    if (overflow) {
+        QCOMPARE(decoded.kind, DecodedSetting::Kind::Overflow);
+        QVERIFY(!decoded.isValue());
+    } else {
+        QCOMPARE(decoded.kind, DecodedSetting::Kind::Value);
+        QVERIFY(decoded.isValue());
+        QCOMPARE(int(decoded.value), value);
+    }
+}
+
+void TestSettingDecoding::checkBoxAcceptsItsThreeStates_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("minus one is no box state") << -1 << false;
+    QTest::newRow("zero is a clear box") << 0 << true;
+    QTest::newRow("one is a ticked box") << 1 << true;
+    QTest::newRow("two is the third state") << 2 << true;
+    QTest::newRow("three is no box state") << 3 << false;
+    QTest::newRow("the largest value is no box state") << 32767 << false;
+    QTest::newRow("the smallest value is no box state") << -32768 << false;
+}
+
+void TestSettingDecoding::checkBoxAcceptsItsThreeStates() {
+    QFETCH(int, value);
+    QFETCH(bool, accepted);
+    QCOMPARE(tavrix::CheckBoxAccepts(value), accepted);
+}
+
+void TestSettingDecoding::listAcceptsNoSelectionUpToLastItem_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<int>("itemCount");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("minus two is below no selection") << -2 << 3 << false;
+    QTest::newRow("minus one selects nothing") << -1 << 3 << true;
+    QTest::newRow("zero selects the first of three") << 0 << 3 << true;
+    QTest::newRow("two selects the last of three") << 2 << 3 << true;
+    QTest::newRow("three is beyond the last of three") << 3 << 3 << false;
+    QTest::newRow("one selects the last of two") << 1 << 2 << true;
+    QTest::newRow("two is beyond the last of two") << 2 << 2 << false;
+    QTest::newRow("seven is beyond the strength list") << 7 << 3 << false;
+    QTest::newRow("an empty list still takes no selection") << -1 << 0 << true;
+    QTest::newRow("an empty list has no first item") << 0 << 0 << false;
+}
+
+void TestSettingDecoding::listAcceptsNoSelectionUpToLastItem() {
+    QFETCH(int, value);
+    QFETCH(int, itemCount);
+    QFETCH(bool, accepted);
+    QCOMPARE(tavrix::ListAccepts(value, itemCount), accepted);
+}
+
+void TestSettingDecoding::asciiMethodAcceptsRandomAndDictionary_data() {
+    QTest::addColumn<int>("value");
+    QTest::addColumn<bool>("accepted");
+    QTest::newRow("minus one is no method") << -1 << false;
+    QTest::newRow("zero is the random method") << 0 << true;
+    QTest::newRow("one is the dictionary method") << 1 << true;
+    QTest::newRow("two is no method") << 2 << false;
+}
+
+void TestSettingDecoding::asciiMethodAcceptsRandomAndDictionary() {
+    QFETCH(int, value);
+    QFETCH(bool, accepted);
+    QCOMPARE(tavrix::AsciiMethodAccepts(value), accepted);
+}
+
+void TestSettingDecoding::unusableSettingTextNamesKeyTextAndDefault_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("storedText");
+    QTest::addColumn<QString>("defaultText");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("an out-of-range strength names its key, text and default")
+        << "Key Strength"
+        << "7"
+        << "1"
+        << R"(The stored setting "Key Strength" holds "7", which Tavrix cannot use. The default, 1, is used instead.)";
+    QTest::newRow("the stored text is shown as read, blanks included")
+        << "Generate On Change"
+        << " 3 "
+        << "0"
+        << R"(The stored setting "Generate On Change" holds " 3 ", which Tavrix cannot use. The default, 0, is used instead.)";
+    QTest::newRow("a percent sequence in the stored text stays literal")
+        << "ASCII Mode"
+        << "%1%2"
+        << "0"
+        << R"(The stored setting "ASCII Mode" holds "%1%2", which Tavrix cannot use. The default, 0, is used instead.)";
+}
+
+void TestSettingDecoding::unusableSettingTextNamesKeyTextAndDefault() {
+    QFETCH(QString, key);
+    QFETCH(QString, storedText);
+    QFETCH(QString, defaultText);
+    QFETCH(QString, expected);
+    QCOMPARE(tavrix::UnusableSettingText(key, storedText, defaultText), expected);
+}
+
+void TestSettingDecoding::saveFailedTextNamesTheLocation_data() {
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("a file path ends the sentence")
+        << "/home/user/.config/Tavrix/Tavrix.conf"
+        << "Tavrix could not save its settings to /home/user/.config/Tavrix/Tavrix.conf.";
+    QTest::newRow("a path with blanks and a percent sign is shown as it is")
+        << "/tmp/my %1 dir/Tavrix.conf"
+        << "Tavrix could not save its settings to /tmp/my %1 dir/Tavrix.conf.";
+}
+
+void TestSettingDecoding::saveFailedTextNamesTheLocation() {
+    QFETCH(QString, location);
+    QFETCH(QString, expected);
+    QCOMPARE(tavrix::SaveFailedText(location), expected);
+}
+
+QTEST_GUILESS_MAIN(TestSettingDecoding)
+#include "tst_SettingDecoding.moc"
