@@ -1,0 +1,289 @@
+// Start-up with the splash, the close step, the splash shown again from the about page, the window
+// lifecycle, and the credit links.
+#include "Fonts.h"
+#include "RecordingMessageSink.h"
+#include "keygen/RandomSource.h"
+#include "modStartup.h"
+#include "settings/MemorySettingsStore.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+#include <memory>
+
+using namespace tavrix;
+using namespace tavrix::test;
+
+namespace {
+
+// Records the moments that matter, in order: the main window becoming visible and the splash unloading.
+class Timeline : public QObject {
+public:
+    QStringList events;
+
+    void watch(modStartup& program) {
+        connect(&program.splashWindow(), &Form::unloaded, this, [this, &program] {
+            events << QStringLiteral("splash unloaded (main %1)")
+                          .arg(program.mainWindow().window() && program.mainWindow().window()->isVisible() ? "visible"
+                                                                                                           : "hidden");
+        });
+        connect(&program.mainWindow(), &Form::loaded, this, [this, &program] {
+            events << QStringLiteral("main loaded");
+            program.mainWindow().window()->installEventFilter(this);
+        });
+        connect(&program.splashWindow(), &Form::loaded, this, [this] { events << QStringLiteral("splash loaded"); });
+        connect(&program.mainWindow(), &Form::unloaded, this, [this] { events << QStringLiteral("main unloaded"); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType() && static_cast<QWidget*>(watched)->isWindow())
+            events << QStringLiteral("main shown");
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+struct Program {
+    struct Launch {
+        QString file, parameters;
+        qint32 hwnd, showCmd;
+        QString directory;
+        bool wait, minimisedFirst;
+    };
+
+    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)}) {
+        program = std::make_unique<modStartup>(
+            ProgramServices{store, sink, random, std::move(folders),
+                            [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
+                                QWidget* window = program->mainWindow().window();
+                                launches.append({f, p, h, s, d, w, window && window->isMinimized()});
+                            }});
+        timeline.watch(*program);
+    }
+    ~Program() {
+        program->mainWindow().Unload();
+        program->splashWindow().Unload();
+    }
+
+    wMain& main() { return program->mainWindow(); }
+    wSplash& splash() { return program->splashWindow(); }
+    QTimer* timer() { return main().window()->findChild<QTimer*>(QStringLiteral("tmrSplashClose")); }
+    QLabel* splashPicture() { return splash().window()->findChild<QLabel*>(QStringLiteral("imgLogo")); }
+    QLabel* mainLabel(const char* name) { return main().window()->findChild<QLabel*>(QString::fromLatin1(name)); }
+    int count(const QString& event) const { return int(timeline.events.count(event)); }
+
+    MemorySettingsStore store;
+    RecordingMessageSink sink;
+    SystemRandomSource random;
+    QVector<Launch> launches;
+    Timeline timeline;
+    std::unique_ptr<modStartup> program;
+};
+
+constexpr int kSplashTime = 1500;
+constexpr int kPatience = 5000;
+
+} // namespace
+
+class tst_StartupLifecycle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterBundledFonts(); }
+
+    void mainShowsTheSplashAndLoadsTheMainWindowHidden() {
+        Program p;
+        p.program->Main();
+        QVERIFY(p.splash().isLoaded());
+        QVERIFY(p.splash().window()->isVisible());
+        QVERIFY(p.main().isLoaded());
+        QVERIFY(!p.main().window()->isVisible());
+        QVERIFY(p.timer()->isActive());
+        QCOMPARE(p.timer()->interval(), kSplashTime);
+        QCOMPARE(p.timeline.events, (QStringList{"splash loaded", "main loaded"}));
+        // The settings were read while loading.
+        QCOMPARE(p.store.values().value("Key Strength"), QStringLiteral("1"));
+    }
+
+    void theTimerShowsTheMainWindowThenUnloadsTheSplash() {
+        Program p;
+        QElapsedTimer clock;
+        clock.start();
+        p.program->Main();
+        QTest::qWait(kSplashTime / 3);
+        QVERIFY2(!p.main().window()->isVisible(), "the main window is never visible before the close step");
+        QTRY_VERIFY_WITH_TIMEOUT(!p.splash().isLoaded(), kPatience);
+        QVERIFY(clock.elapsed() >= kSplashTime - 50);
+        QVERIFY(p.main().window()->isVisible());
+        QVERIFY(!p.timer()->isActive());
+        QCOMPARE(p.timeline.events,
+                 (QStringList{"splash loaded", "main loaded", "main shown", "splash unloaded (main visible)"}));
+    }
+
+    void aClickOnTheSplashEndsTheSplashAtOnceAndTheTimerNeverFires() {
+        Program p;
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QVERIFY(p.main().window()->isVisible());
+        QVERIFY(!p.splash().isLoaded());
+        QVERIFY(!p.timer()->isActive());
+        QTest::qWait(kSplashTime + 300);
+        QCOMPARE(p.count("main shown"), 1);
+        QVERIFY(!p.splash().isLoaded());
+    }
+
+    void theAboutLogoShowsTheSameSplashAgainWithNoTimeLimit() {
+        Program p;
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QLabel* logo = p.mainLabel("imgLogo");
+        QTest::mouseClick(logo, Qt::LeftButton);
+        QVERIFY(p.splash().isLoaded());
+        QWidget* shown = p.splash().window();
+        QVERIFY(shown->isVisible());
+        QTest::mouseClick(logo, Qt::LeftButton); // already visible: no change, no second window
+        QCOMPARE(p.splash().window(), shown);
+        QTest::qWait(kSplashTime + 300);
+        QVERIFY2(p.splash().window() == shown && shown->isVisible(), "the splash stays until clicked");
+        QVERIFY(!p.timer()->isActive());
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QVERIFY(!p.splash().isLoaded());
+        QVERIFY(p.main().window()->isVisible());
+    }
+
+    void closingTheMainWindowBesideARepeatedSplashLeavesTheSplashAlone() {
+        Program p;
+        QSignalSpy ended(p.program.get(), &modStartup::noWindowLoaded);
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QTest::mouseClick(p.mainLabel("imgLogo"), Qt::LeftButton);
+        QWidget* oldMain = p.main().window();
+        oldMain->close();
+        QVERIFY(!p.main().isLoaded());
+        QVERIFY(p.splash().window()->isVisible());
+        QTest::qWait(50);
+        QCOMPARE(ended.count(), 0);
+
+        // A click on the splash loads a fresh main window, reading the store afresh, and closes the splash.
+        p.store.set(QStringLiteral("Key Type"), QStringLiteral("0"));
+        p.store.clearWrites();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QVERIFY(p.main().isLoaded());
+        QVERIFY(p.main().window() != oldMain);
+        QVERIFY(p.main().window()->isVisible());
+        QVERIFY2(!p.timer()->isActive(), "the new timer is disabled by the close step");
+        QVERIFY(!p.splash().isLoaded());
+        QCOMPARE(p.main().window()->findChild<QComboBox*>("cboKeyType")->currentText(), QStringLiteral("HEX"));
+        QCOMPARE(p.store.writes().size(), 3);
+        QTest::qWait(50);
+        QCOMPARE(ended.count(), 0);
+    }
+
+    void closingTheOnlyWindowEndsTheProgram() {
+        Program p;
+        QSignalSpy ended(p.program.get(), &modStartup::noWindowLoaded);
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QTest::qWait(20);
+        QCOMPARE(ended.count(), 0);
+        p.store.clearWrites();
+        p.main().window()->close();
+        QVERIFY(!p.main().isLoaded());
+        QTRY_COMPARE(ended.count(), 1);
+        QVERIFY(p.store.writes().isEmpty()); // closing writes nothing
+    }
+
+    void theHiddenLoadedMainWindowKeepsTheProgramAliveDuringStartUp() {
+        Program p;
+        QSignalSpy ended(p.program.get(), &modStartup::noWindowLoaded);
+        p.program->Main();
+        QTest::qWait(kSplashTime / 2);
+        QCOMPARE(ended.count(), 0);
+        QVERIFY(p.main().isLoaded());
+    }
+
+    void aMessageBoxDuringLoadingLetsTheCloseStepRunOnce() {
+        QTemporaryDir noDictionary;
+        Program p({noDictionary.path()});
+        p.store.set(QStringLiteral("Generate On Startup"), QStringLiteral("1"));
+        p.store.set(QStringLiteral("ASCII Mode"), QStringLiteral("1"));
+        p.store.set(QStringLiteral("Copy Key To Clipboard"), QStringLiteral("1"));
+        bool closedWhileOpen = false;
+        p.sink.onShow = [&](const Message&) {
+            // The box stays open past the splash time, as a user who reads it would keep it.
+            QTest::qWait(kSplashTime + 500);
+            closedWhileOpen = !p.splash().isLoaded() && p.main().window()->isVisible();
+        };
+        p.program->Main();
+        QVERIFY(closedWhileOpen);
+        QCOMPARE(p.sink.messages.size(), 1);
+        QCOMPARE(p.sink.messages.first().title, QStringLiteral("GetWord() Error.."));
+        // The load step completed on the visible window.
+        QVERIFY(p.main().window()->isVisible());
+        QCOMPARE(p.main().window()->findChild<QPlainTextEdit*>("txtKey")->toPlainText(), QString());
+        QVERIFY(p.main().window()->findChild<QCheckBox*>("chkAutoClipboard")->isChecked());
+        QTest::qWait(kSplashTime + 300);
+        QCOMPARE(p.count("main shown"), 1);
+        QCOMPARE(p.count("main loaded"), 1);
+        QCOMPARE(p.count("splash unloaded (main visible)"), 1);
+    }
+
+    void aCreditLinkMinimisesTheWindowThenOpensItsSite_data() {
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<bool>("byKeyboard");
+        QTest::newRow("the programmer's name, clicked") << "labQuorlen"
+                                                        << "https://quorlen.example.net/" << false;
+        QTest::newRow("the implementer's name, clicked") << "labVasht"
+                                                         << "https://vasht.example.net/" << false;
+        QTest::newRow("the programmer's name, from the keyboard") << "labQuorlen"
+                                                                  << "https://quorlen.example.net/" << true;
+    }
+    void aCreditLinkMinimisesTheWindowThenOpensItsSite() {
+        QFETCH(QString, label);
+        QFETCH(QString, address);
+        QFETCH(bool, byKeyboard);
+        Program p;
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        p.main().window()->findChild<QToolButton*>("tbrMain_3")->click();
+        QLabel* link = p.mainLabel(label.toLatin1().constData());
+        if (byKeyboard)
+            QTest::keyClick(link, Qt::Key_Space);
+        else
+            QTest::mouseClick(link, Qt::LeftButton);
+        QCOMPARE(p.launches.size(), 1);
+        const auto& launch = p.launches.first();
+        QCOMPARE(launch.file, address);
+        QCOMPARE(launch.parameters, QString());
+        QCOMPARE(launch.hwnd, 0);
+        QCOMPARE(launch.showCmd, 1);
+        QCOMPARE(launch.directory, QString());
+        QCOMPARE(launch.wait, false);
+        QVERIFY2(launch.minimisedFirst, "the window is minimised before the shell is called");
+        QVERIFY(p.main().window()->isMinimized());
+    }
+
+    void aPressOutsideTheLinkDoesNotOpenIt() {
+        Program p;
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QLabel* link = p.mainLabel("labVasht");
+        QTest::mousePress(link, Qt::LeftButton);
+        QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 20, 2));
+        QVERIFY(p.launches.isEmpty());
+    }
+
+    void dictionaryFoldersStartBesideTheProgram() {
+        const QStringList folders = modStartup::DictionaryFolders();
+        QVERIFY(folders.size() >= 1);
+        QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
+        QCOMPARE(folders.removeDuplicates(), 0);
+    }
+};
+
+QTEST_MAIN(tst_StartupLifecycle)
+#include "tst_startup_lifecycle.moc"

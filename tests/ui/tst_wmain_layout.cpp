@@ -1,0 +1,332 @@
+// The main window's and the splash's stored layouts, checked from the loaded widgets against one table.
+#include "MainWindowHarness.h"
+
+#include <QAbstractButton>
+#include <QFontInfo>
+#include <QtTest>
+
+using namespace tavrix;
+using namespace tavrix::test;
+
+namespace {
+
+struct ControlRow {
+    const char* name;
+    const char* container;
+    int left, top, width, height; // twips
+    const char* caption;          // nullptr: no caption to check
+    const char* tooltip;          // nullptr: none
+};
+
+// Positions and sizes in twips, as the layout is drawn; the widgets hold them as pixels (twips / 15).
+const ControlRow kControls[] = {
+    {"fraContainer_2", "wMain", 15, 255, 5520, 2565, nullptr, nullptr},
+    {"fraContainer_1", "wMain", 15, 255, 5520, 2565, nullptr, nullptr},
+    {"fraContainer_0", "wMain", 15, 255, 5520, 2565, nullptr, nullptr},
+    {"picAntiFlicker_0", "fraContainer_2", 45, 165, 5385, 2325, nullptr, nullptr},
+    {"fraKeyStengthType", "picAntiFlicker_0", 165, 60, 2835, 690, "Key Strength && Type", nullptr},
+    {"cboKeyStrength", "fraKeyStengthType", 135, 240, 1605, 315, nullptr, "The required key strength.."},
+    {"cboKeyType", "fraKeyStengthType", 1755, 240, 960, 315, nullptr, ".. and the required key type."},
+    {"fraASCIIKeyMethod", "picAntiFlicker_0", 3045, 60, 2235, 690, "ASCII Key Method", nullptr},
+    {"picAntiFlicker_1", "fraASCIIKeyMethod", 75, 210, 2070, 405, nullptr, nullptr},
+    {"optASCIIMode_0", "picAntiFlicker_1", 45, 60, 945, 285, "Random", "Generate a random-character key"},
+    {"optASCIIMode_1", "picAntiFlicker_1", 1020, 60, 1065, 285, "Dictionary", "Generate a word-based key."},
+    {"fraKey", "picAntiFlicker_0", 165, 870, 5115, 960, "Generated Key", nullptr},
+    {"txtKey", "fraKey", 135, 255, 4845, 555, nullptr, nullptr},
+    {"tbrMisc", "picAntiFlicker_0", 1770, 1950, 3510, 330, nullptr, nullptr},
+    {"chkGenerateOnStartup", "fraContainer_1", 150, 240, 5220, 270, "Generate new key on startup.",
+     "Generate a new key when Tavrix starts.."},
+    {"chkGenerateOnChange", "fraContainer_1", 150, 495, 5220, 270, "Generate new key on setting change.",
+     "Generate a new key when a setting has been changed.."},
+    {"chkAutoClipboard", "fraContainer_1", 150, 750, 5220, 270, "Automatically copy generated key to the clipboard.",
+     "When a key has been generated, auto-copy it to the clipboard.."},
+    {"picAntiFlicker_2", "fraContainer_0", 60, 180, 5355, 2295, nullptr, nullptr},
+    {"imgLogo", "picAntiFlicker_2", 60, 45, 765, 2205, nullptr, "Click to view the splash screen.."},
+    {"tbrMain", "wMain", 0, 0, 5550, 330, nullptr, nullptr},
+    {"tbrMain_1", "tbrMain", 0, 0, 1080, 330, "Generate", nullptr},
+    {"tbrMain_2", "tbrMain", 1080, 0, 1080, 330, "Settings", nullptr},
+    {"tbrMain_3", "tbrMain", 2160, 0, 1080, 330, "About   ", nullptr},
+    {"tbrMisc_1", "tbrMisc", 0, 0, 1755, 330, "Generate New Key", "Generate a new key using the selected settings.."},
+    {"tbrMisc_2", "tbrMisc", 1755, 0, 1755, 330, "Copy to Clipboard", "Copy the generated key to the clipboard.."},
+};
+
+// Labels size themselves to their captions, so only their place (and, for the two names, the centring
+// under their headings) is fixed.
+struct LabelRow {
+    const char* name;
+    int left, top; // twips
+    const char* caption;
+    const char* tooltip;
+};
+const LabelRow kLabels[] = {
+    {"labTitle", 900, -30, "Tavrix", "Tavrix"},
+    {"labVersion", 3360, 255, "v1.01", "Version information.."},
+    {"labProgramming", 1680, 765, "Programming", ""},
+    {"Label2", 1545, 1395, "Implementation", ""},
+};
+
+QString textOf(QWidget* w) {
+    if (auto* box = qobject_cast<QGroupBox*>(w))
+        return box->title();
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        return button->text();
+    if (auto* label = qobject_cast<QLabel*>(w))
+        return label->text();
+    return {};
+}
+
+} // namespace
+
+class tst_wMainLayout : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterBundledFontsForTest(); }
+
+    void controlGeometryCaptionAndTooltip_data() {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kControls)); ++i)
+            QTest::newRow(kControls[i].name) << i;
+    }
+    void controlGeometryCaptionAndTooltip() {
+        QFETCH(int, row);
+        const ControlRow& c = kControls[row];
+        MainWindowHarness h;
+        h.main->Load();
+        auto* w = h.control<QWidget>(c.name);
+        QCOMPARE(w->parentWidget()->objectName(), QString::fromLatin1(c.container));
+        QCOMPARE(w->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15));
+        if (c.caption)
+            QCOMPARE(textOf(w), QString::fromLatin1(c.caption));
+        QCOMPARE(w->toolTip(), QString::fromLatin1(c.tooltip ? c.tooltip : ""));
+        QVERIFY2(!w->accessibleName().isEmpty() || w->objectName().startsWith("picAntiFlicker"),
+                 "every control a user meets has an accessible name");
+    }
+
+    void labelsSitAtTheirPlacesAndFitTheirCaptions_data() {
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(kLabels)); ++i)
+            QTest::newRow(kLabels[i].name) << i;
+    }
+    void labelsSitAtTheirPlacesAndFitTheirCaptions() {
+        QFETCH(int, row);
+        const LabelRow& l = kLabels[row];
+        MainWindowHarness h;
+        h.main->Load();
+        auto* label = h.control<QLabel>(l.name);
+        QCOMPARE(label->pos(), QPoint(l.left / 15, l.top / 15));
+        QCOMPARE(label->text(), QString::fromLatin1(l.caption));
+        QCOMPARE(label->toolTip(), QString::fromLatin1(l.tooltip));
+        QCOMPARE(label->size(), label->sizeHint());
+    }
+
+    void creditNamesAreBlueLinksCentredUnderTheirHeadings_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("heading");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("the programmer under Programming") << "labQuorlen"
+                                                          << "labProgramming"
+                                                          << "Quorlen"
+                                                          << "Visit Quorlen's site..";
+        QTest::newRow("the implementer under Implementation") << "labVasht"
+                                                              << "Label2"
+                                                              << "Vasht"
+                                                              << "Visit Vasht's site..";
+    }
+    void creditNamesAreBlueLinksCentredUnderTheirHeadings() {
+        QFETCH(QString, name);
+        QFETCH(QString, heading);
+        QFETCH(QString, caption);
+        QFETCH(QString, tooltip);
+        MainWindowHarness h;
+        h.main->Load();
+        auto* label = h.control<QLabel>(name.toLatin1().constData());
+        auto* head = h.control<QLabel>(heading.toLatin1().constData());
+        QCOMPARE(label->text(), caption);
+        QCOMPARE(label->toolTip(), tooltip);
+        QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+        QVERIFY(qAbs(label->geometry().center().x() - head->geometry().center().x()) <= 1);
+        QVERIFY(label->y() > head->y());
+    }
+
+    void theWindowHasAFixedClientAreaTitleAndIcon() {
+        MainWindowHarness h;
+        h.main->Load();
+        QWidget* w = h.main->window();
+        QCOMPARE(w->size(), QSize(370, 189));
+        QCOMPARE(w->minimumSize(), QSize(370, 189));
+        QCOMPARE(w->maximumSize(), QSize(370, 189));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Tavrix v1.01"));
+        QVERIFY(!w->windowIcon().isNull());
+        QVERIFY(!w->isVisible());
+        QCOMPARE(w->font().family(), QStringLiteral("Tahoma"));
+        QCOMPARE(w->font().pointSizeF(), 8.25);
+        QCOMPARE(QFontInfo(w->font()).family(), QStringLiteral("Tahoma"));
+    }
+
+    void fontsOfTheTitleHeadingsAndKeyField() {
+        MainWindowHarness h;
+        h.main->Load();
+        QCOMPARE(h.control<QLabel>("labTitle")->font().pointSizeF(), 14.25);
+        QVERIFY(h.control<QLabel>("labProgramming")->font().bold());
+        QVERIFY(h.control<QLabel>("Label2")->font().bold());
+        QVERIFY(!h.control<QLabel>("labVersion")->font().bold());
+        const QFont key = h.control<QPlainTextEdit>("txtKey")->font();
+        QCOMPARE(key.family(), QStringLiteral("Courier New"));
+        QCOMPARE(key.pointSizeF(), 9.0);
+        QVERIFY(QFontInfo(key).fixedPitch());
+    }
+
+    void theKeyFieldWrapsAndCanBeSelectedButNotEdited() {
+        MainWindowHarness h;
+        h.main->Load();
+        auto* txt = h.control<QPlainTextEdit>("txtKey");
+        QVERIFY(txt->isReadOnly());
+        QVERIFY(txt->textInteractionFlags() & Qt::TextSelectableByMouse);
+        QVERIFY(txt->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+        QCOMPARE(txt->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        txt->setPlainText(QString(58, QLatin1Char('a')));
+        h.main->window()->show();
+        QCoreApplication::processEvents();
+        QVERIFY2(txt->document()->documentLayout()->documentSize().height() >= 2, "a 58-character key wraps");
+        QTest::keyClicks(txt, "zz");
+        QCOMPARE(txt->toPlainText(), QString(58, QLatin1Char('a')));
+    }
+
+    void pagesAreStackedWithGeneratePressedAndOnTop() {
+        MainWindowHarness h;
+        h.main->Load();
+        QWidget* w = h.main->window();
+        const QObjectList children = w->children();
+        const auto at = [&](const char* name) { return children.indexOf(h.control<QWidget>(name)); };
+        // Later siblings are drawn above earlier ones.
+        QVERIFY(at("fraContainer_0") < at("fraContainer_1"));
+        QVERIFY(at("fraContainer_1") < at("fraContainer_2"));
+        QVERIFY(at("fraContainer_2") < at("tbrMain"));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(h.page(i)->isVisibleTo(w));
+        QCOMPARE(h.page(0)->property("tag").toString(), QStringLiteral("_about"));
+        QCOMPARE(h.page(1)->property("tag").toString(), QStringLiteral("_settings"));
+        QCOMPARE(h.page(2)->property("tag").toString(), QStringLiteral("_generate"));
+        QVERIFY(h.button("tbrMain_1")->isChecked());
+        QVERIFY(!h.button("tbrMain_2")->isChecked());
+        QVERIFY(!h.button("tbrMain_3")->isChecked());
+        // The title stands above the version label where the two overlap.
+        auto* pic = h.control<QWidget>("picAntiFlicker_2");
+        QVERIFY(pic->children().indexOf(h.control<QLabel>("labTitle")) >
+                pic->children().indexOf(h.control<QLabel>("labVersion")));
+    }
+
+    void toolbarButtonsCarryTheirKeysAndImages_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("image");
+        QTest::newRow("Generate page") << "tbrMain_1"
+                                       << "_generate" << 1;
+        QTest::newRow("Settings page") << "tbrMain_2"
+                                       << "_settings" << 2;
+        QTest::newRow("About page") << "tbrMain_3"
+                                    << "_about" << 3;
+        QTest::newRow("Generate New Key") << "tbrMisc_1"
+                                          << "_generatekey" << 4;
+        QTest::newRow("Copy to Clipboard") << "tbrMisc_2"
+                                           << "_copytoclipboard" << 5;
+    }
+    void toolbarButtonsCarryTheirKeysAndImages() {
+        QFETCH(QString, button);
+        QFETCH(QString, key);
+        QFETCH(int, image);
+        MainWindowHarness h;
+        h.main->Load();
+        QToolButton* b = h.button(button.toLatin1().constData());
+        QCOMPARE(b->property("key").toString(), key);
+        QCOMPARE(b->property("imageIndex").toInt(), image);
+        QCOMPARE(h.main->imlMain().key(image), key);
+        QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+        QVERIFY(!b->icon().isNull());
+        QCOMPARE(b->icon().pixmap(16, 16).size(), QSize(16, 16));
+        QVERIFY(b->isEnabled());
+        QCOMPARE(b->isCheckable(), button.startsWith("tbrMain"));
+    }
+
+    void theImageListHoldsFiveKeyedImages() {
+        MainWindowHarness h;
+        const ImageList& iml = h.main->imlMain();
+        QCOMPARE(iml.count(), 5);
+        QCOMPARE(iml.indexOf("_copytoclipboard"), 5);
+        QVERIFY(iml.image(0).isNull());
+        QVERIFY(iml.image(6).isNull());
+        for (int i = 1; i <= 5; ++i)
+            QVERIFY(!iml.image(i).availableSizes().isEmpty());
+    }
+
+    void initialValuesBeforeTheStoreIsRead() {
+        // The option buttons and the method frame start disabled and unselected; the lists empty.
+        MainWindowHarness h;
+        h.main->Load();
+        QVERIFY(!h.control<QGroupBox>("fraASCIIKeyMethod")->isEnabled() ||
+                h.type()->currentText() == QLatin1String("ASCII"));
+        h.main->Unload();
+        h.store.set("Key Type", "0");
+        h.main->Load();
+        QVERIFY(!h.control<QGroupBox>("fraASCIIKeyMethod")->isEnabled());
+        QVERIFY(!h.option(0)->isEnabled());
+        QVERIFY(!h.option(1)->isEnabled());
+    }
+
+    void tabOrderFollowsTheLayout() {
+        MainWindowHarness h;
+        h.main->Load();
+        h.main->window()->show();
+        h.button("tbrMain_1")->click(); // a single page visible, as a user sees it after a page click
+        const QStringList expected = {"tbrMain_1", "tbrMain_2",  "tbrMain_3",      "txtKey",        "tbrMisc_1",
+                                      "tbrMisc_2", "cboKeyType", "cboKeyStrength", "optASCIIMode_0"};
+        // optASCIIMode_1 is skipped: Tab moves into an exclusive group only at its checked button.
+        QWidget* w = h.control<QWidget>("tbrMain_1");
+        QStringList seen{w->objectName()};
+        for (int i = 1; i < expected.size(); ++i) {
+            w = w->nextInFocusChain();
+            while (!(w->focusPolicy() & Qt::TabFocus) || !w->isVisibleTo(h.main->window()) || !w->isEnabled())
+                w = w->nextInFocusChain();
+            seen << w->objectName();
+        }
+        QCOMPARE(seen, expected);
+    }
+
+    void theSplashIsABorderlessPictureWithTheWaitCursor() {
+        MainWindowHarness h;
+        h.splash->Load();
+        QWidget* s = h.splash->window();
+        QCOMPARE(s->size(), QSize(122, 350));
+        QVERIFY(s->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(s->windowType(), Qt::SplashScreen);
+        auto* logo = s->findChild<QLabel*>("imgLogo");
+        QVERIFY(logo);
+        QCOMPARE(logo->geometry(), QRect(0, 0, 122, 350));
+        QCOMPARE(logo->pixmap().size(), QSize(122, 350));
+        QCOMPARE(logo->cursor().shape(), Qt::WaitCursor);
+        QVERIFY(logo->toolTip().isEmpty());
+        QVERIFY(!s->isVisible());
+    }
+
+    void theAboutLogoIsTheSmallPictureWithAPointingHand() {
+        MainWindowHarness h;
+        h.main->Load();
+        auto* logo = h.control<QLabel>("imgLogo");
+        QCOMPARE(logo->pixmap().size(), QSize(51, 147));
+        QCOMPARE(logo->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+private:
+    static void RegisterBundledFontsForTest();
+};
+
+#include "Fonts.h"
+void tst_wMainLayout::RegisterBundledFontsForTest() {
+    RegisterBundledFonts();
+}
+
+QTEST_MAIN(tst_wMainLayout)
+#include "tst_wmain_layout.moc"

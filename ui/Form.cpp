@@ -1,0 +1,63 @@
+#include "Form.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace tavrix {
+
+Form::Form(QObject* parent) : QObject(parent) {}
+
+void Form::Load() {
+    if (m_window)
+        return;
+    QWidget* window = createWindow();
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+    window->installEventFilter(this);
+    // Loaded from here on, before the load step runs: a message box opened inside the load step may let
+    // another procedure show or touch this window, and that must not load it a second time.
+    m_window = window;
+    m_centrePending = true;
+    emit loaded();
+    Form_Load();
+}
+
+void Form::Show() {
+    Load();
+    if (!m_window)
+        return;
+    if (m_centrePending) {
+        m_centrePending = false;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(0, 0), m_window->size());
+            frame.moveCenter(screen->availableGeometry().center());
+            m_window->move(frame.topLeft());
+        }
+    }
+    m_window->show();
+}
+
+void Form::Unload() {
+    if (!m_window)
+        return;
+    Form_Unload();
+    QWidget* window = m_window;
+    m_window = nullptr;
+    releaseControls();
+    window->removeEventFilter(this);
+    window->hide();
+    // Deferred: Unload may run from inside one of the widget's own events (its close event, a click).
+    window->deleteLater();
+    emit unloaded();
+}
+
+bool Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_window && event->type() == QEvent::Close) {
+        event->accept();
+        Unload();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace tavrix

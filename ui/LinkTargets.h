@@ -1,0 +1,9 @@
+#pragma once
+
+namespace tavrix {
+
+// The credited people's web sites, opened by the about page's two name labels.
+inline constexpr const char* kQuorlenSite = "https://quorlen.example.net/";
+inline constexpr const char* kVashtSite = "https://vasht.example.net/";
+
+} // namespace tavrix

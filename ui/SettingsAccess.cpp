@@ -1,0 +1,45 @@
+#include "SettingsAccess.h"
+
+#include "settings/SettingDecoding.h"
+#include "settings/SettingsStore.h"
+#include "shell/MessageSink.h"
+
+namespace tavrix {
+
+namespace {
+const QString kApplication = QString::fromLatin1(kSettingsApplication);
+const QString kSection = QString::fromLatin1(kSettingsSection);
+} // namespace
+
+SettingsAccess::SettingsAccess(SettingsStore& store, MessageSink& sink) : m_store(store), m_sink(sink) {}
+
+QString SettingsAccess::read(SettingId id) {
+    const SettingDef& def = settingDef(id);
+    return ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),
+                       QString::fromLatin1(def.defaultText));
+}
+
+SettingsAccess::Usable SettingsAccess::usableValue(SettingId id, const QString& text,
+                                                   const std::function<bool(int)>& accepts) {
+    const DecodedSetting decoded = DecodeSetting(text);
+    if (decoded.isValue() && accepts(decoded.value))
+        return {decoded.value, false};
+
+    const SettingDef& def = settingDef(id);
+    const QString defaultText = QString::fromLatin1(def.defaultText);
+    m_sink.show({MessageIcon::Warning, QStringLiteral("Tavrix"),
+                 UnusableSettingText(QString::fromLatin1(def.key), text, defaultText)});
+    return {DecodeSetting(defaultText).value, true};
+}
+
+void SettingsAccess::write(SettingId id, int value) {
+    ++m_writeCounts[static_cast<std::size_t>(id)];
+    const WriteOutcome outcome =
+        WriteSetting(m_store, kApplication, kSection, QString::fromLatin1(settingDef(id).key), QString::number(value));
+    if (!outcome.saved && !m_saveFailureReported) {
+        m_saveFailureReported = true;
+        m_sink.show({MessageIcon::Warning, QStringLiteral("Tavrix"), SaveFailedText(outcome.location)});
+    }
+}
+
+} // namespace tavrix

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "settings/SettingKeys.h"
+
+#include <QString>
+#include <array>
+#include <functional>
+
+namespace tavrix {
+
+class MessageSink;
+class SettingsStore;
+
+// The main window's way to the settings store: reads with the table's defaults, checks what a control can
+// take, writes canonical texts, and reports store problems without stopping the program.
+// One instance lives for the whole run, so the could-not-save warning is shown once per run.
+class SettingsAccess {
+public:
+    SettingsAccess(SettingsStore& store, MessageSink& sink);
+
+    // The stored text, or the key's default when absent.
+    QString read(SettingId id);
+
+    struct Usable {
+        int value = 0;
+        bool fellBack = false; // the stored text was unusable; the default's value was taken instead
+    };
+    // Decodes text for the control of `id`. A text the control cannot take (an overflow, or a value
+    // `accepts` refuses) is reported in one warning and replaced by the key's default.
+    Usable usableValue(SettingId id, const QString& text, const std::function<bool(int)>& accepts);
+
+    // Writes the decimal text of value under the key of `id`.
+    void write(SettingId id, int value);
+    int writeCount(SettingId id) const { return m_writeCounts[static_cast<std::size_t>(id)]; }
+
+    SettingsStore& store() { return m_store; }
+
+private:
+    SettingsStore& m_store;
+    MessageSink& m_sink;
+    bool m_saveFailureReported = false;
+    std::array<int, kSettingDefs.size()> m_writeCounts{};
+};
+
+} // namespace tavrix

@@ -1,0 +1,61 @@
+#include "QtMessageSink.h"
+#include "keygen/RandomSource.h"
+#include "modStartup.h"
+#include "settings/QSettingsStore.h"
+#include "shell/modShellExecute.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without a display Qt's xcb platform aborts; say so plainly and leave with a failure status instead.
+bool displayAvailable() {
+    const auto has = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value && *value;
+    };
+    return has("QT_QPA_PLATFORM") || has("DISPLAY") || has("WAYLAND_DISPLAY");
+}
+
+// A fatal Qt message (for instance a display that cannot be reached) ends the program with a plain
+// message and a failure status rather than an abort and a core dump.
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QByteArray text = qFormatLogMessage(type, context, message).toLocal8Bit();
+    std::fprintf(stderr, "%s\n", text.constData());
+    if (type == QtFatalMsg) {
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    if (!displayAvailable()) {
+        std::fputs("tavrix: no display found (DISPLAY is not set). Tavrix is a desktop program and needs "
+                   "a graphical session.\n",
+                   stderr);
+        return 1;
+    }
+#endif
+    qInstallMessageHandler(messageHandler);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavrix"));
+    QApplication::setOrganizationName(QStringLiteral("Tavrix"));
+
+    tavrix::QSettingsStore store;
+    tavrix::QtMessageSink sink;
+    tavrix::SystemRandomSource random;
+    tavrix::modStartup startup(
+        tavrix::ProgramServices{store, sink, random, tavrix::modStartup::DictionaryFolders(),
+                                [&sink](const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
+                                        const QString& sDirectory, bool bWait) {
+                                    tavrix::ShellExe(sFile, sParameters, lHwnd, lShowCmd, sDirectory, bWait, sink);
+                                }});
+    QObject::connect(&startup, &tavrix::modStartup::noWindowLoaded, &app, &QCoreApplication::quit);
+    startup.Main();
+    return QApplication::exec();
+}

@@ -1,0 +1,59 @@
+#include "modStartup.h"
+
+#include "Fonts.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QGuiApplication>
+
+#ifndef TAVRIX_DATA_DIR
+#define TAVRIX_DATA_DIR ""
+#endif
+
+namespace tavrix {
+
+modStartup::modStartup(ProgramServices services)
+    : m_settings(services.store, services.sink),
+      m_main(MainWindowServices{m_settings, services.sink, services.random, std::move(services.dictionaryFolders),
+                                std::move(services.launcher)}) {
+    m_main.setSplash(&m_splash);
+    m_splash.setMain(&m_main);
+    connect(&m_main, &Form::unloaded, this, &modStartup::endWhenNothingLoaded);
+    connect(&m_splash, &Form::unloaded, this, &modStartup::endWhenNothingLoaded);
+}
+
+QStringList modStartup::DictionaryFolders() {
+    QStringList folders{QCoreApplication::applicationDirPath()};
+    const QString installed = QString::fromUtf8(TAVRIX_DATA_DIR);
+    if (!installed.isEmpty()) {
+        // Relative to the executable's folder, so an installed tree can be moved as a whole.
+        const QString folder = QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(installed));
+        if (!folders.contains(folder))
+            folders.append(folder);
+    }
+    return folders;
+}
+
+void modStartup::Main() {
+    // Qt would end the program when its last visible window closes; here a hidden, loaded main window
+    // keeps it running, so the end is decided by what is loaded.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    RegisterBundledFonts();
+    m_splash.Load();
+    m_splash.Show();
+    m_main.Load();
+}
+
+void modStartup::endWhenNothingLoaded() {
+    // Checked again from the event loop, so a procedure that unloads one window and loads another runs
+    // to its end first.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (!m_main.isLoaded() && !m_splash.isLoaded())
+                emit noWindowLoaded();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace tavrix

@@ -1,0 +1,402 @@
+#include "wMain.h"
+
+#include "Captions.h"
+#include "ClickFilter.h"
+#include "LinkTargets.h"
+#include "SettingsAccess.h"
+#include "TavrixVersion.h"
+#include "keygen/ClipboardCopy.h"
+#include "keygen/KeyAssembly.h"
+#include "settings/SettingDecoding.h"
+#include "ui_wMain.h"
+#include "wSplash.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QTimer>
+
+namespace tavrix {
+
+namespace {
+
+constexpr int kSplashCloseInterval = 1500; // milliseconds
+const char* const kShellLibrary = "shell32.dll";
+
+// Check-box values as stored: 0 clear, 1 ticked, 2 the third (grey) state.
+int checkValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+void setCheckValue(QCheckBox* box, int value) {
+    if (value == 2) {
+        box->setTristate(true);
+        box->setCheckState(Qt::PartiallyChecked);
+    } else {
+        box->setCheckState(value == 1 ? Qt::Checked : Qt::Unchecked);
+    }
+}
+
+// A user's click moves a grey box on to ticked; from then on it toggles between clear and ticked only.
+void leaveThirdState(QCheckBox* box) {
+    if (box->isTristate() && box->checkState() != Qt::PartiallyChecked)
+        box->setTristate(false);
+}
+
+QIcon toolbarImage(const QString& key) {
+    QIcon icon;
+    icon.addFile(QStringLiteral(":/toolbar/%1.png").arg(key), QSize(16, 16));
+    icon.addFile(QStringLiteral(":/toolbar/%1@2x.png").arg(key), QSize(32, 32));
+    return icon;
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/tavrix-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+QFont windowFont(qreal pointSize, bool bold = false) {
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+// Puts a self-sizing label's centre under the centre of its heading.
+void centreUnder(QWidget* label, const QWidget* heading) {
+    label->move(heading->geometry().center().x() - label->width() / 2, label->y());
+}
+
+} // namespace
+
+wMain::wMain(MainWindowServices services, QObject* parent)
+    : Form(parent), m_services(std::move(services)),
+      m_words(m_services.random, m_services.sink, m_services.dictionaryFolders) {
+    for (const char* key : {"_generate", "_settings", "_about", "_generatekey", "_copytoclipboard"})
+        m_imlMain.add(QString::fromLatin1(key), toolbarImage(QString::fromLatin1(key)));
+    Form_Initialize();
+}
+
+wMain::~wMain() = default;
+
+void wMain::Form_Initialize() {
+    m_hMod = LoadLibraryA(kShellLibrary);
+}
+
+// ---- layout ---------------------------------------------------------------------------------------------
+
+QWidget* wMain::createWindow() {
+    auto* window = new QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
+    m_ui = std::make_unique<Ui::wMain>();
+    m_ui->setupUi(window);
+    window->setFixedSize(370, 189);
+    window->setWindowIcon(programIcon());
+
+    // Point sizes with fractions cannot be stored in the layout file.
+    window->setFont(windowFont(8.25));
+    m_ui->labTitle->setFont(windowFont(14.25));
+    m_ui->labProgramming->setFont(windowFont(8.25, true));
+    m_ui->Label2->setFont(windowFont(8.25, true));
+    QFont keyFont(QStringLiteral("Courier New"));
+    keyFont.setStyleHint(QFont::TypeWriter);
+    keyFont.setPointSizeF(9);
+    m_ui->txtKey->setFont(keyFont);
+
+    fraContainer = {m_ui->fraContainer_0, m_ui->fraContainer_1, m_ui->fraContainer_2};
+    picAntiFlicker = {m_ui->picAntiFlicker_0, m_ui->picAntiFlicker_1, m_ui->picAntiFlicker_2};
+    optASCIIMode = {m_ui->optASCIIMode_0, m_ui->optASCIIMode_1};
+
+    for (QToolButton* button : {m_ui->tbrMain_1, m_ui->tbrMain_2, m_ui->tbrMain_3, m_ui->tbrMisc_1, m_ui->tbrMisc_2})
+        button->setIcon(m_imlMain.image(button->property("imageIndex").toInt()));
+
+    m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
+    for (QLabel* label :
+         {m_ui->labTitle, m_ui->labVersion, m_ui->labProgramming, m_ui->labQuorlen, m_ui->Label2, m_ui->labVasht})
+        label->adjustSize();
+    for (QLabel* link : {m_ui->labQuorlen, m_ui->labVasht}) {
+        QPalette palette = link->palette();
+        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+        link->setPalette(palette);
+    }
+    centreUnder(m_ui->labQuorlen, m_ui->labProgramming);
+    centreUnder(m_ui->labVasht, m_ui->Label2);
+
+    // The timer is enabled in the layout: it starts counting as the controls are created.
+    tmrSplashClose = new QTimer(picAntiFlicker[0]);
+    tmrSplashClose->setObjectName(QStringLiteral("tmrSplashClose"));
+    tmrSplashClose->setInterval(kSplashCloseInterval);
+    tmrSplashClose->start();
+
+    m_strengthIndex = -1;
+    m_typeIndex = -1;
+    connectEvents();
+    return window;
+}
+
+void wMain::connectEvents() {
+    connect(m_ui->cboKeyStrength, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index == m_strengthIndex)
+            return;
+        m_strengthIndex = index;
+        cboKeyStrength_Click();
+    });
+    connect(m_ui->cboKeyType, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index == m_typeIndex)
+            return;
+        m_typeIndex = index;
+        cboKeyType_Click();
+    });
+    for (int i = 0; i < static_cast<int>(optASCIIMode.size()); ++i) {
+        connect(optASCIIMode[i], &QRadioButton::toggled, this, [this, i](bool checked) {
+            if (checked)
+                optASCIIMode_Click(i);
+        });
+    }
+    connect(m_ui->chkGenerateOnStartup, &QCheckBox::stateChanged, this, [this] { chkGenerateOnStartup_Click(); });
+    connect(m_ui->chkAutoClipboard, &QCheckBox::stateChanged, this, [this] { chkAutoClipboard_Click(); });
+    connect(m_ui->chkGenerateOnChange, &QCheckBox::stateChanged, this, [this] { chkGenerateOnChange_Click(); });
+
+    for (QToolButton* button : {m_ui->tbrMain_1, m_ui->tbrMain_2, m_ui->tbrMain_3})
+        connect(button, &QToolButton::clicked, this, [this, button] { tbrMain_ButtonClick(button); });
+    for (QToolButton* button : {m_ui->tbrMisc_1, m_ui->tbrMisc_2})
+        connect(button, &QToolButton::clicked, this, [this, button] { tbrMisc_ButtonClick(button); });
+
+    ClickFilter::attach(m_ui->imgLogo, [this] { imgLogo_Click(); });
+    ClickFilter::attach(m_ui->labQuorlen, [this] { labQuorlen_Click(); });
+    ClickFilter::attach(m_ui->labVasht, [this] { labVasht_Click(); });
+    connect(tmrSplashClose, &QTimer::timeout, this, [this] { tmrSplashClose_Timer(); });
+}
+
+void wMain::releaseControls() {
+    m_ui.reset();
+    fraContainer = {};
+    picAntiFlicker = {};
+    optASCIIMode = {};
+    tmrSplashClose = nullptr;
+}
+
+QString wMain::tag() const {
+    return window() ? window()->property("tag").toString() : QString();
+}
+
+void wMain::setTag(const QString& text) {
+    window()->setProperty("tag", text);
+}
+
+// ---- load and unload ------------------------------------------------------------------------------------
+
+void wMain::Form_Load() {
+    if (m_hMod == 0 && m_unloadCount > 0)
+        m_hMod = LoadLibraryA(kShellLibrary); // each load holds the library once; see Form_Unload
+    SettingsAccess& settings = m_services.settings;
+
+    // Filling an empty list selects its first item; the lists must stay without a selection until the
+    // stored values are restored, so that restoring raises the click events.
+    {
+        const QSignalBlocker blockStrength(m_ui->cboKeyStrength);
+        const QSignalBlocker blockType(m_ui->cboKeyType);
+        m_ui->cboKeyStrength->addItem(QStringLiteral("64-BIT"));
+        m_ui->cboKeyStrength->setItemData(0, 10);
+        m_ui->cboKeyStrength->addItem(QStringLiteral("128-BIT"));
+        m_ui->cboKeyStrength->setItemData(1, 26);
+        m_ui->cboKeyStrength->addItem(QStringLiteral("256-BIT"));
+        m_ui->cboKeyStrength->setItemData(2, 58);
+        m_ui->cboKeyType->addItem(QStringLiteral("HEX"));
+        m_ui->cboKeyType->addItem(QStringLiteral("ASCII"));
+        m_ui->cboKeyStrength->setCurrentIndex(-1);
+        m_ui->cboKeyType->setCurrentIndex(-1);
+    }
+    const QPointer<QWidget> loadedWindow = window();
+    const auto stillLoaded = [&] { return loadedWindow && loadedWindow == window(); };
+
+    restoreCheckBox(m_ui->chkGenerateOnStartup, SettingId::GenerateOnStartup);
+    if (!stillLoaded())
+        return;
+
+    setTag(settings.read(SettingId::AsciiMode));
+    const auto method = settings.usableValue(SettingId::AsciiMode, tag(), AsciiMethodAccepts);
+    if (!stillLoaded())
+        return;
+    optASCIIMode[method.value]->setChecked(true);
+
+    const auto listRestore = [&](SettingId id, QComboBox* list) {
+        const int count = list->count();
+        const auto stored =
+            settings.usableValue(id, settings.read(id), [count](int v) { return ListAccepts(v, count); });
+        if (!stillLoaded())
+            return;
+        list->setCurrentIndex(stored.value);
+    };
+    listRestore(SettingId::KeyStrength, m_ui->cboKeyStrength);
+    if (!stillLoaded())
+        return;
+    listRestore(SettingId::KeyType, m_ui->cboKeyType);
+    if (!stillLoaded())
+        return;
+
+    window()->setWindowTitle(WindowCaption(version::kMinor));
+    m_ui->labVersion->setText(VersionLabelCaption(version::kMinor));
+    m_ui->labVersion->adjustSize();
+
+    restoreCheckBox(m_ui->chkAutoClipboard, SettingId::CopyKeyToClipboard);
+    if (!stillLoaded())
+        return;
+    restoreCheckBox(m_ui->chkGenerateOnChange, SettingId::GenerateOnChange);
+    if (!stillLoaded())
+        return;
+
+    if (checkValue(m_ui->chkGenerateOnStartup) == 1)
+        GenerateKey();
+}
+
+void wMain::restoreCheckBox(QCheckBox* box, SettingId id) {
+    SettingsAccess& settings = m_services.settings;
+    const int writesBefore = settings.writeCount(id);
+    const auto stored = settings.usableValue(id, settings.read(id), CheckBoxAccepts);
+    if (!window())
+        return;
+    setCheckValue(box, stored.value);
+    // A default that leaves the box as it was raises no click; store it here so the unusable text goes.
+    if (stored.fellBack && settings.writeCount(id) == writesBefore)
+        settings.write(id, stored.value);
+}
+
+void wMain::Form_Unload() {
+    ++m_unloadCount;
+    if (m_hMod != 0) {
+        FreeLibrary(m_hMod);
+        m_hMod = 0;
+    }
+}
+
+// ---- public operations ----------------------------------------------------------------------------------
+
+void wMain::GenerateKey() {
+    Load();
+    const QPointer<QWidget> loadedWindow = window();
+    const int strength = m_ui->cboKeyStrength->currentIndex();
+    QString key;
+    // With no strength selected there is nothing to build: the key field is emptied.
+    if (strength >= 0) {
+        key = AssembleKey(m_words, m_ui->cboKeyStrength->itemData(strength).toInt(), m_ui->cboKeyType->currentText(),
+                          tag());
+    }
+    // A message box during assembly runs a nested event loop; the window may have gone meanwhile.
+    if (!loadedWindow || loadedWindow != window())
+        return;
+    m_ui->txtKey->setPlainText(key);
+    if (checkValue(m_ui->chkAutoClipboard) == 1)
+        CopyToClipboard();
+}
+
+QString wMain::GetWord(qint32 lRequiredLength) {
+    return m_words.GetWord(lRequiredLength).value_or(QString());
+}
+
+qint32 wMain::GetRnd(qint32 lMax) {
+    return m_words.GetRnd(lMax);
+}
+
+void wMain::GenerateEvent() {
+    Load();
+    if (checkValue(m_ui->chkGenerateOnChange) == 1)
+        GenerateKey();
+}
+
+void wMain::CopyToClipboard() {
+    Load();
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        CopyKeyToClipboard(*clipboard, m_ui->txtKey->toPlainText());
+}
+
+void wMain::tmrSplashClose_Timer() {
+    Load(); // touching the timer of an unloaded window loads it
+    if (tmrSplashClose)
+        tmrSplashClose->stop();
+    Show();
+    if (m_splash)
+        m_splash->Unload();
+}
+
+// ---- event procedures -----------------------------------------------------------------------------------
+
+void wMain::cboKeyStrength_Click() {
+    GenerateEvent();
+    if (m_ui)
+        m_services.settings.write(SettingId::KeyStrength, m_ui->cboKeyStrength->currentIndex());
+}
+
+void wMain::cboKeyType_Click() {
+    const int index = m_ui->cboKeyType->currentIndex();
+    const bool ascii = index != 0;
+    m_ui->fraASCIIKeyMethod->setEnabled(ascii);
+    optASCIIMode[0]->setEnabled(ascii);
+    optASCIIMode[1]->setEnabled(ascii);
+    m_services.settings.write(SettingId::KeyType, index);
+    GenerateEvent();
+}
+
+void wMain::optASCIIMode_Click(int index) {
+    setTag(QString::number(index));
+    m_services.settings.write(SettingId::AsciiMode, index);
+    GenerateEvent();
+}
+
+void wMain::chkGenerateOnStartup_Click() {
+    leaveThirdState(m_ui->chkGenerateOnStartup);
+    m_services.settings.write(SettingId::GenerateOnStartup, checkValue(m_ui->chkGenerateOnStartup));
+}
+
+void wMain::chkAutoClipboard_Click() {
+    leaveThirdState(m_ui->chkAutoClipboard);
+    m_services.settings.write(SettingId::CopyKeyToClipboard, checkValue(m_ui->chkAutoClipboard));
+}
+
+void wMain::chkGenerateOnChange_Click() {
+    leaveThirdState(m_ui->chkGenerateOnChange);
+    m_services.settings.write(SettingId::GenerateOnChange, checkValue(m_ui->chkGenerateOnChange));
+}
+
+void wMain::tbrMain_ButtonClick(const QToolButton* button) {
+    const QString key = button->property("key").toString();
+    for (QGroupBox* page : fraContainer)
+        page->setVisible(page->property("tag").toString() == key);
+}
+
+void wMain::tbrMisc_ButtonClick(const QToolButton* button) {
+    const QString key = button->property("key").toString();
+    if (key == QLatin1String("_generatekey"))
+        GenerateKey();
+    else if (key == QLatin1String("_copytoclipboard"))
+        CopyToClipboard();
+}
+
+void wMain::imgLogo_Click() {
+    if (m_splash)
+        m_splash->Show();
+}
+
+void wMain::labQuorlen_Click() {
+    openCreditSite(kQuorlenSite);
+}
+
+void wMain::labVasht_Click() {
+    openCreditSite(kVashtSite);
+}
+
+void wMain::openCreditSite(const char* address) {
+    window()->setWindowState(window()->windowState() | Qt::WindowMinimized);
+    if (m_services.launcher)
+        m_services.launcher(QString::fromLatin1(address), QString(), 0, SW_SHOWNORMAL, QString(), false);
+}
+
+} // namespace tavrix

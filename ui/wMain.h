@@ -1,0 +1,122 @@
+#pragma once
+
+// wMain: the main window.
+//
+//   wMain.ui        the stored layout: every control, its place, caption, tooltip, tag and tab order.
+//   wMain (Form)    the window's one instance; loads and unloads the widget built from the layout.
+//   event procedures (Control_Event) react to the controls; a value the program puts into a control raises
+//                   the control's event exactly as a user's choice would, but only when the value changes.
+//   SettingsAccess  the six stored choices: read once in Form_Load, written the moment a control changes.
+//   keygen          AssembleKey builds a key from the plain values read off the controls; the result goes
+//                   into txtKey and, when chkAutoClipboard is ticked, onto the clipboard.
+//   ShellLauncher   opens the credit links (ShellExe in the program).
+//
+// A key travels: tbrMisc button "_generatekey" -> GenerateKey -> AssembleKey (GetRnd / GetWord) -> txtKey
+// -> CopyToClipboard.
+
+#include "Form.h"
+#include "ImageList.h"
+#include "keygen/WordSource.h"
+#include "settings/SettingKeys.h"
+#include "shell/modWinXP.h"
+
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QGroupBox;
+class QRadioButton;
+class QTimer;
+class QToolButton;
+
+namespace Ui {
+class wMain;
+}
+
+namespace tavrix {
+
+class MessageSink;
+class RandomSource;
+class SettingsAccess;
+class wSplash;
+
+// Opens a file or address with the desktop's default handler; the arguments of ShellExe.
+using ShellLauncher = std::function<void(const QString& sFile, const QString& sParameters, qint32 lHwnd,
+                                         qint32 lShowCmd, const QString& sDirectory, bool bWait)>;
+
+struct MainWindowServices {
+    SettingsAccess& settings;
+    MessageSink& sink;
+    RandomSource& random;
+    QStringList dictionaryFolders; // searched in order for dict.txt
+    ShellLauncher launcher;
+};
+
+class wMain final : public Form {
+    Q_OBJECT
+public:
+    explicit wMain(MainWindowServices services, QObject* parent = nullptr);
+    ~wMain() override;
+
+    void setSplash(wSplash* splash) { m_splash = splash; }
+
+    // Public operations.
+    void GenerateKey();
+    QString GetWord(qint32 lRequiredLength);
+    qint32 GetRnd(qint32 lMax);
+    void GenerateEvent();
+    void CopyToClipboard();
+    void tmrSplashClose_Timer();
+
+    // The window's tag: the current ASCII method as text ("0" or "1") once loading has chosen one.
+    QString tag() const;
+    ModuleHandle moduleHandle() const { return m_hMod; }
+    const ImageList& imlMain() const { return m_imlMain; }
+
+protected:
+    QWidget* createWindow() override;
+    void releaseControls() override;
+    void Form_Load() override;
+    void Form_Unload() override;
+
+private:
+    void Form_Initialize();
+    void connectEvents();
+    void setTag(const QString& text);
+    void restoreCheckBox(QCheckBox* box, SettingId id);
+    void openCreditSite(const char* address);
+
+    // Event procedures.
+    void cboKeyStrength_Click();
+    void cboKeyType_Click();
+    void optASCIIMode_Click(int index);
+    void chkGenerateOnStartup_Click();
+    void chkAutoClipboard_Click();
+    void chkGenerateOnChange_Click();
+    void tbrMain_ButtonClick(const QToolButton* button);
+    void tbrMisc_ButtonClick(const QToolButton* button);
+    void imgLogo_Click();
+    void labQuorlen_Click();
+    void labVasht_Click();
+
+    MainWindowServices m_services;
+    WordSource m_words;
+    wSplash* m_splash = nullptr;
+    ModuleHandle m_hMod = 0;
+    int m_unloadCount = 0;
+    ImageList m_imlMain;
+
+    // Controls of the loaded window; null while it is not loaded.
+    std::unique_ptr<Ui::wMain> m_ui;
+    std::array<QGroupBox*, 3> fraContainer{};
+    std::array<QWidget*, 3> picAntiFlicker{};
+    std::array<QRadioButton*, 2> optASCIIMode{};
+    QTimer* tmrSplashClose = nullptr;
+    // Last selection each list reported, so a repeated signal for the same index raises no event.
+    int m_strengthIndex = -1;
+    int m_typeIndex = -1;
+};
+
+} // namespace tavrix

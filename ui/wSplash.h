@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Form.h"
+
+#include <memory>
+
+namespace Ui {
+class wSplash;
+}
+
+namespace tavrix {
+
+class wMain;
+
+// The borderless splash picture shown while the main window loads, and again from the about page's logo.
+// It has no load or unload step of its own; a click on the picture runs the main window's close step.
+// It is a splash-screen window, so it takes no task-bar entry.
+class wSplash final : public Form {
+    Q_OBJECT
+public:
+    explicit wSplash(QObject* parent = nullptr);
+    ~wSplash() override;
+
+    void setMain(wMain* main) { m_main = main; }
+
+protected:
+    QWidget* createWindow() override;
+    void releaseControls() override;
+
+private:
+    void imgLogo_Click();
+
+    wMain* m_main = nullptr;
+    std::unique_ptr<Ui::wSplash> m_ui;
+};
+
+} // namespace tavrix
