@@ -7,10 +7,12 @@
 #include "settings/MemorySettingsStore.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 #include <memory>
 
@@ -278,7 +280,7 @@ private slots:
     }
 
     void dictionaryFoldersStartBesideTheProgram() {
-        const QStringList folders = modStartup::DictionaryFolders();
+        QStringList folders = modStartup::DictionaryFolders();
         QVERIFY(folders.size() >= 1);
         QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
         QCOMPARE(folders.removeDuplicates(), 0);

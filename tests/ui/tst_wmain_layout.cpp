@@ -281,9 +281,8 @@ private slots:
         h.main->Load();
         h.main->window()->show();
         h.button("tbrMain_1")->click(); // a single page visible, as a user sees it after a page click
-        const QStringList expected = {"tbrMain_1", "tbrMain_2",  "tbrMain_3",      "txtKey",        "tbrMisc_1",
-                                      "tbrMisc_2", "cboKeyType", "cboKeyStrength", "optASCIIMode_0"};
-        // optASCIIMode_1 is skipped: Tab moves into an exclusive group only at its checked button.
+        const QStringList expected = {"tbrMain_1", "tbrMain_2",  "tbrMain_3",      "txtKey",         "tbrMisc_1",
+                                      "tbrMisc_2", "cboKeyType", "cboKeyStrength", "optASCIIMode_1", "optASCIIMode_0"};
         QWidget* w = h.control<QWidget>("tbrMain_1");
         QStringList seen{w->objectName()};
         for (int i = 1; i < expected.size(); ++i) {
