@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QtGlobal>
+
+#include <array>
+#include <cstddef>
+
 namespace tavrix {
 
 // The process-wide random source behind every draw: reals in [0, 1), one per draw.
@@ -15,10 +20,16 @@ public:
 // The operating system's cryptographic generator (QRandomGenerator::system()), 53 random bits per draw.
 // reseed() deliberately ignores the clock: seeding a cryptographic source from the time of day would only
 // make keys easier to guess.
+// Values are fetched from the system in batches, because each fetch is a system call that costs far more
+// than a whole hexadecimal key would otherwise take.
 class SystemRandomSource final : public RandomSource {
 public:
     void reseed(float secondsSinceMidnight) override;
     double next() override;
+
+private:
+    std::array<quint64, 64> m_batch{};
+    std::size_t m_used = m_batch.size();
 };
 
 // Seconds since local midnight, with their fraction, in single precision.
