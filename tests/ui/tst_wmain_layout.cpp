@@ -205,8 +205,11 @@ private slots:
         QVERIFY(at("fraContainer_0") < at("fraContainer_1"));
         QVERIFY(at("fraContainer_1") < at("fraContainer_2"));
         QVERIFY(at("fraContainer_2") < at("tbrMain"));
-        for (int i = 0; i < 3; ++i)
+        for (int i = 0; i < 3; ++i) {
             QVERIFY(h.page(i)->isVisibleTo(w));
+            // Stacked pages must hide the ones beneath them.
+            QVERIFY(h.page(i)->autoFillBackground());
+        }
         QCOMPARE(h.page(0)->property("tag").toString(), QStringLiteral("_about"));
         QCOMPARE(h.page(1)->property("tag").toString(), QStringLiteral("_settings"));
         QCOMPARE(h.page(2)->property("tag").toString(), QStringLiteral("_generate"));
