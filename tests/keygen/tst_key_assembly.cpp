@@ -215,6 +215,9 @@ private slots:
         QTest::newRow("a failing front word stops before the back word")
             << QByteArray("cat\r\nhorse\r\n") << 26 << Lines({0, 0}) << getWord
             << "lPos = 0\r\nlCount = 1\r\nsBuffer = horse\r\nlRequiredLength = 4";
+        QTest::newRow("a failing back word leaves no key with only the front word")
+            << QByteArray("cat\r\nlynx\r\n") << 26 << Lines({0, 0, 1}) << getWord
+            << "lPos = 1\r\nlCount = 2\r\nsBuffer = lynx\r\nlRequiredLength = 4";
         QTest::newRow("only 10-letter words give up after 1000 attempts")
             << QByteArray("rhinoceros\r\n") << 26 << Repeat(0.0, 1000) << generateKey
             << "dict.txt holds no words that make a key of exactly 13 characters.";
