@@ -5,6 +5,7 @@
 #include "keygen/RandomSource.h"
 #include "modStartup.h"
 #include "settings/MemorySettingsStore.h"
+#include "shell/modShellExecute.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -56,13 +57,20 @@ struct Program {
         bool wait, minimisedFirst;
     };
 
-    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)}) {
-        program = std::make_unique<modStartup>(
-            ProgramServices{store, sink, random, std::move(folders),
-                            [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
-                                QWidget* window = program->mainWindow().window();
-                                launches.append({f, p, h, s, d, w, window && window->isMinimized()});
-                            }});
+    enum class Shell { Recorded, Real };
+
+    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Shell shell = Shell::Recorded) {
+        ShellLauncher launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d,
+                                        bool w) {
+            QWidget* window = program->mainWindow().window();
+            launches.append({f, p, h, s, d, w, window && window->isMinimized()});
+        };
+        if (shell == Shell::Real) {
+            launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
+                ShellExe(f, p, h, s, d, w, sink);
+            };
+        }
+        program = std::make_unique<modStartup>(ProgramServices{store, sink, random, std::move(folders), launcher});
         timeline.watch(*program);
     }
     ~Program() {
@@ -84,6 +92,21 @@ struct Program {
     Timeline timeline;
     std::unique_ptr<modStartup> program;
 };
+
+int childProcessCount() {
+    int children = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+        if (!status.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            if (line.startsWith("PPid:") && line.mid(5).trimmed() == self.toUtf8())
+                ++children;
+        }
+    }
+    return children;
+}
 
 constexpr int kSplashTime = 1500;
 constexpr int kPatience = 5000;
@@ -277,6 +300,35 @@ private slots:
         QTest::mousePress(link, Qt::LeftButton);
         QTest::mouseRelease(link, Qt::LeftButton, {}, QPoint(link->width() + 20, 2));
         QVERIFY(p.launches.isEmpty());
+    }
+
+    void aBurstOfLinkClicksLeavesNoChildProcessBehind() {
+        QTemporaryDir bin;
+        const QString log = bin.filePath(QStringLiteral("opened.log"));
+        QFile script(bin.filePath(QStringLiteral("xdg-open")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\necho \"$1\" >> '%1'\nexit 0\n").arg(log).toUtf8());
+        script.close();
+        script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+        const QByteArray oldPath = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
+
+        Program p({QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Program::Shell::Real);
+        p.program->Main();
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        for (int i = 0; i < 20; ++i)
+            QTest::mouseClick(p.mainLabel(i % 2 ? "labVasht" : "labQuorlen"), Qt::LeftButton);
+        qputenv("PATH", oldPath);
+
+        QVERIFY(p.sink.messages.isEmpty());
+        QFile opened(log);
+        QVERIFY(opened.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(opened.readAll()).split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 20);
+        QCOMPARE(lines.first(), QStringLiteral("https://quorlen.example.net/"));
+        QCOMPARE(lines.last(), QStringLiteral("https://vasht.example.net/"));
+        // No child of ours is left, running or as a zombie.
+        QTRY_COMPARE(childProcessCount(), 0);
     }
 
     void dictionaryFoldersStartBesideTheProgram() {
