@@ -1,0 +1,94 @@
+# Helpers for the install tests, sourced: a private X server, a fresh settings store, the program started
+# under them, and a look at the clipboard. Everything started here is stopped by xsession_cleanup, which
+# the sourcing script runs from its EXIT trap.
+
+XSESSION_XVFB_PID=""
+XSESSION_APP_PID=""
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+# Starts Xvfb on a free display and exports DISPLAY. $1: a scratch folder.
+xsession_start_x() {
+    local scratch=$1 i
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+    XSESSION_XVFB_PID=$!
+    for ((i = 0; i < 100; ++i)); do
+        [ -s "$scratch/display" ] && break
+        kill -0 "$XSESSION_XVFB_PID" 2>/dev/null || fail "Xvfb did not start: $(cat "$scratch/xvfb.log")"
+        sleep 0.1
+    done
+    [ -s "$scratch/display" ] || fail "Xvfb gave no display number within 10 s"
+    export DISPLAY=":$(head -n1 "$scratch/display")"
+}
+
+# Writes a settings store that makes the program generate an ASCII dictionary key of 13 characters
+# (128 bit) at start-up and copy it to the clipboard. $1: the folder to use as XDG_CONFIG_HOME.
+xsession_write_dictionary_store() {
+    mkdir -p "$1/Tavrix"
+    cat >"$1/Tavrix/Tavrix.conf" <<'CONF'
+[Settings]
+Generate%20On%20Startup=1
+ASCII%20Mode=1
+Key%20Strength=1
+Key%20Type=1
+Copy%20Key%20To%20Clipboard=1
+CONF
+}
+
+# Starts a program in the background with XDG_CONFIG_HOME=$2. $1: the program; $3: its output file.
+xsession_launch() {
+    XDG_CONFIG_HOME=$2 "$1" >"$3" 2>&1 &
+    XSESSION_APP_PID=$!
+}
+
+# Prints the clipboard's text once it holds some, within $1 seconds; fails otherwise.
+xsession_wait_clipboard() {
+    local deadline=$((SECONDS + $1)) text
+    while ((SECONDS < deadline)); do
+        kill -0 "$XSESSION_APP_PID" 2>/dev/null || fail "the program ended before it filled the clipboard"
+        text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null || true)
+        if [ -n "$text" ]; then
+            printf '%s\n' "$text"
+            return 0
+        fi
+        sleep 0.2
+    done
+    fail "the clipboard stayed empty for $1 s"
+}
+
+# Succeeds when a window titled exactly $1 appears within $2 seconds.
+xsession_wait_window() {
+    timeout "$2" xdotool search --sync --name "^$1\$" >/dev/null 2>&1
+}
+
+# Checks that $1 is a 13-character dictionary key whose words all occur in the word list $2: at least
+# two words (13 characters cannot be one word of 3 to 9 letters), lower case, joined by single hyphens.
+xsession_check_dictionary_key() {
+    local key=$1 words=$2 word
+    [[ $key =~ ^[a-z]+(-[a-z]+)+$ ]] || fail "\"$key\" is not made of words joined by hyphens"
+    ((${#key} == 13)) || fail "\"$key\" has ${#key} characters, not 13"
+    for word in ${key//-/ }; do
+        awk -v w="$word" '{ sub(/\r$/, "") } $0 == w { found = 1; exit } END { exit !found }' "$words" ||
+            fail "\"$word\" of key \"$key\" is not in $words"
+    done
+}
+
+xsession_stop_app() {
+    if [ -n "$XSESSION_APP_PID" ]; then
+        kill "$XSESSION_APP_PID" 2>/dev/null || true
+        wait "$XSESSION_APP_PID" 2>/dev/null || true
+        XSESSION_APP_PID=""
+    fi
+}
+
+xsession_cleanup() {
+    xsession_stop_app
+    if [ -n "$XSESSION_XVFB_PID" ]; then
+        kill "$XSESSION_XVFB_PID" 2>/dev/null || true
+        wait "$XSESSION_XVFB_PID" 2>/dev/null || true
+        XSESSION_XVFB_PID=""
+    fi
+}
