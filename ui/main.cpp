@@ -45,6 +45,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrix"));
     QApplication::setOrganizationName(QStringLiteral("Tavrix"));
+#ifdef TAVRIX_APP_ID
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAVRIX_APP_ID));
+#endif
 
     tavrix::QSettingsStore store;
     tavrix::QtMessageSink sink;
