@@ -1,0 +1,88 @@
+#include "QtMessageSink.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+using tavrix::CopiedMessageText;
+using tavrix::DisplayedMessageText;
+using tavrix::kLongestShownLine;
+
+class TestMessageSink : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theShownTextCutsOnlyOverlongLines_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        const QString limit(kLongestShownLine, u'a');
+        const QString cut = limit + QChar(0x2026);
+        QTest::newRow("a short text is shown as it is") << "Couldn't find dict.txt"
+                                                        << "Couldn't find dict.txt";
+        QTest::newRow("the empty text stays empty") << ""
+                                                    << "";
+        QTest::newRow("a diagnostic keeps its CR LF line ends")
+            << "lPos = 5\r\nlCount = 1\r\nsBuffer = word\r\nlRequiredLength = 5"
+            << "lPos = 5\r\nlCount = 1\r\nsBuffer = word\r\nlRequiredLength = 5";
+        QTest::newRow("a line of exactly the limit is whole") << limit << limit;
+        QTest::newRow("one character over the limit is cut") << limit + u'b' << cut;
+        QTest::newRow("an overlong middle line is cut and the lines around it stay")
+            << "lCount = 1\r\nsBuffer = " + limit + "xyz\r\nlRequiredLength = 5"
+            << "lCount = 1\r\nsBuffer = " + QString(kLongestShownLine - 10, u'a') + QChar(0x2026) +
+                   "\r\nlRequiredLength = 5";
+        QTest::newRow("a lone LF ends a line too") << limit + "bb\nshort" << cut + "\nshort";
+        QTest::newRow("a lone CR ends a line too") << limit + "bb\rshort" << cut + "\rshort";
+    }
+
+    void theShownTextCutsOnlyOverlongLines() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(DisplayedMessageText(text), shown);
+    }
+
+    void aTenMegabyteLineIsShownAsItsFirstCharacters() {
+        const QString huge = QStringLiteral("sBuffer = ") + QString(10 * 1024 * 1024, u'q');
+        const QString shown = DisplayedMessageText(huge);
+        QCOMPARE(shown.size(), kLongestShownLine + 1);
+        QVERIFY(shown.startsWith(QStringLiteral("sBuffer = qqq")));
+        QVERIFY(shown.endsWith(QChar(0x2026)));
+    }
+
+    void theCopiedTextHasTheTitleTextAndButtonBetweenSeparators() {
+        QCOMPARE(CopiedMessageText(QStringLiteral("ShellExe()"), QStringLiteral("line one\r\nline two")),
+                 QStringLiteral("---------------------------\nShellExe()\n---------------------------\n"
+                                "line one\r\nline two\n---------------------------\nOK   \n"
+                                "---------------------------\n"));
+    }
+
+    void ctrlCInTheOpenBoxCopiesItsTitleAndShownText() {
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        const QString longLine(kLongestShownLine + 50, u'z');
+        QString boxText;
+        QString clipboardWhileOpen;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            boxText = box->text();
+            // The shortcut answers in the active window, as the box is on a desktop.
+            box->activateWindow();
+            if (QTest::qWaitForWindowActive(box))
+                QTest::keySequence(box, QKeySequence::Copy);
+            clipboardWhileOpen = QGuiApplication::clipboard()->text();
+            box->accept();
+        });
+        tavrix::QtMessageSink sink;
+        sink.show({tavrix::MessageIcon::Critical, QStringLiteral("GetWord() Error.."),
+                   QStringLiteral("sBuffer = ") + longLine});
+
+        const QString shown = QStringLiteral("sBuffer = ") + longLine.left(kLongestShownLine - 10) + QChar(0x2026);
+        QCOMPARE(boxText, shown);
+        QCOMPARE(clipboardWhileOpen, CopiedMessageText(QStringLiteral("GetWord() Error.."), shown));
+    }
+};
+
+QTEST_MAIN(TestMessageSink)
+#include "tst_message_sink.moc"
