@@ -5,6 +5,11 @@
 #include <chrono>
 #include <ctime>
 
+#if defined(Q_OS_LINUX)
+#include <cerrno>
+#include <sys/random.h>
+#endif
+
 namespace tavrix {
 
 void SystemRandomSource::reseed(float /*secondsSinceMidnight*/) {
@@ -16,10 +21,32 @@ double SystemRandomSource::next() {
     // The top 53 bits fill a double's mantissa exactly, so every value is a multiple of 2^-53 below 1.
     constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
     if (m_used == m_batch.size()) {
-        QRandomGenerator::system()->fillRange(m_batch.data(), m_batch.size());
+        refill();
         m_used = 0;
     }
     return static_cast<double>(m_batch[m_used++] >> 11) * kTwoToMinus53;
+}
+
+void SystemRandomSource::refill() {
+#if defined(Q_OS_LINUX)
+    // The kernel's generator, asked directly: on processors where QRandomGenerator::system() prefers the
+    // RDRAND instruction, a draw through it costs more than a whole key. getrandom() never returns short
+    // for requests of up to 256 bytes once the pool is initialised; larger ones are completed in a loop.
+    auto* bytes = reinterpret_cast<unsigned char*>(m_batch.data());
+    std::size_t filled = 0;
+    const std::size_t wanted = m_batch.size() * sizeof(m_batch[0]);
+    while (filled < wanted) {
+        const ssize_t got = getrandom(bytes + filled, wanted - filled, 0);
+        if (got > 0) {
+            filled += static_cast<std::size_t>(got);
+        } else if (got < 0 && errno != EINTR) {
+            break; // no getrandom() (a very old kernel): Qt's system generator below
+        }
+    }
+    if (filled == wanted)
+        return;
+#endif
+    QRandomGenerator::system()->fillRange(m_batch.data(), m_batch.size());
 }
 
 float SecondsSinceMidnight() {

@@ -17,7 +17,8 @@ public:
     virtual double next() = 0;
 };
 
-// The operating system's cryptographic generator (QRandomGenerator::system()), 53 random bits per draw.
+// The operating system's cryptographic generator (getrandom() on Linux, QRandomGenerator::system() elsewhere),
+// 53 random bits per draw.
 // reseed() deliberately ignores the clock: seeding a cryptographic source from the time of day would only
 // make keys easier to guess.
 // Values are fetched from the system in batches, because each fetch is a system call that costs far more
@@ -28,6 +29,8 @@ public:
     double next() override;
 
 private:
+    void refill();
+
     std::array<quint64, 64> m_batch{};
     std::size_t m_used = m_batch.size();
 };

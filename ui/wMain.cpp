@@ -295,17 +295,18 @@ void wMain::GenerateKey() {
     Load();
     const QPointer<QWidget> loadedWindow = window();
     const int strength = m_ui->cboKeyStrength->currentIndex();
-    QString key;
     // With no strength selected there is nothing to build: the key field is emptied.
+    std::optional<QString> key = QString();
     if (strength >= 0) {
-        key = AssembleKey(m_words, m_ui->cboKeyStrength->itemData(strength).toInt(), m_ui->cboKeyType->currentText(),
-                          tag());
+        key = TryAssembleKey(m_words, m_ui->cboKeyStrength->itemData(strength).toInt(), m_ui->cboKeyType->currentText(),
+                             tag());
     }
     // A message box during assembly runs a nested event loop; the window may have gone meanwhile.
     if (!loadedWindow || loadedWindow != window())
         return;
-    m_ui->txtKey->setPlainText(key);
-    if (checkValue(m_ui->chkAutoClipboard) == 1)
+    m_ui->txtKey->setPlainText(key.value_or(QString()));
+    // A failed generation has reported itself; the clipboard keeps what it held.
+    if (key && checkValue(m_ui->chkAutoClipboard) == 1)
         CopyToClipboard();
 }
 
