@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Builds data/dict.txt from Debian's wamerican word list.
 
-Keeps the lower-case words of 3 to 9 letters a-z, drops duplicates and lays them out in a fixed,
+Keeps the lower-case words of 3 to 9 letters a-z, drops duplicates and a short list of profanity and
+slurs, and lays them out in a fixed,
 reproducible order:
 
 * each length gets its words shuffled with a fixed seed;
@@ -29,10 +30,25 @@ LENGTHS = range(3, 10)
 SPREAD_LENGTHS = range(3, 7)
 WORD = re.compile(r"[a-z]{3,9}")
 
+# Words nobody wants to read out as a network key: profanity and slurs, with their common inflections.
+BLOCKED = {
+    "arse", "arses", "ass", "asses", "asshole", "assholes", "bastard", "bastards", "bitch", "bitched", "bitches",
+    "bitchier", "bitchy", "bollocks", "chink", "chinks", "coon", "coons", "crap", "crapped", "crappier", "crappy",
+    "craps", "cunt", "cunts", "damn", "damned", "damning", "damns", "dago", "dagos", "dick", "dicks", "dildo",
+    "dildos", "dyke", "dykes", "fag", "faggot", "faggots", "fags", "fuck", "fucked", "fucker", "fuckers",
+    "fucking", "fucks", "gook", "gooks", "goddamn", "goddamned", "honkies", "honky", "jap", "japs", "kike",
+    "kikes", "nazi", "nazis", "negro", "negroes", "nigger", "niggers", "piss", "pissed", "pisses", "pissing",
+    "porn", "porno", "rape", "raped", "rapes", "raping", "rapist", "rapists", "retard", "retarded", "retards",
+    "shit", "shits", "shitted", "shittier", "shitting", "shitty", "slut", "sluts", "slutty", "spic", "spics",
+    "twat", "twats", "wank", "wanked", "wanker", "wankers", "wetback", "wetbacks", "whore", "whores", "wop",
+    "wops",
+}
+
 
 def read_words(source: Path) -> list[str]:
     with source.open(encoding="utf-8") as f:
-        return sorted({line.strip("\n") for line in f if WORD.fullmatch(line.strip("\n"))})
+        words = {line.strip("\n") for line in f if WORD.fullmatch(line.strip("\n"))}
+    return sorted(words - BLOCKED)
 
 
 def arrange(words: list[str], seed: int) -> list[str]:
