@@ -31,7 +31,7 @@ WriteOutcome MemorySettingsStore::write(const QString& application, const QStrin
                                         const QString& text) {
     m_writes.append({key, text, m_observer ? m_observer() : QString()});
     if (m_failWrites)
-        return {false, QStringLiteral("the memory store")};
+        return {false, QStringLiteral("the memory store"), {}};
     if (isProgramSection(application, section))
         m_values.insert(key, text);
     else

@@ -1,5 +1,7 @@
 #include "QSettingsStore.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
@@ -16,6 +18,31 @@ namespace {
 
 bool failed(QSettings::Status status) {
     return status == QSettings::AccessError || status == QSettings::FormatError;
+}
+
+// The first of PATH.unreadable, PATH.unreadable.2, PATH.unreadable.3, ... that does not exist yet, so an
+// earlier file moved aside is never overwritten.
+QString freeAsideName(const QString& path) {
+    const QString base = path + QStringLiteral(".unreadable");
+    QString candidate = base;
+    for (int n = 2; QFileInfo(candidate).exists() || QFileInfo(candidate).isSymLink(); ++n)
+        candidate = base + u'.' + QString::number(n);
+    return candidate;
+}
+
+WriteOutcome writeSynced(QSettings& settings, const QString& section, const QString& key, const QString& text) {
+    settings.beginGroup(section);
+    settings.setValue(key, text);
+    settings.endGroup();
+    // sync() writes through a lock file, a temporary file and a rename: the file on disk is the old or the
+    // new one, never half of each, and it is there before this returns.
+    settings.sync();
+    // On failure QSettings keeps the text as a pending change of this file for the rest of the run: a later
+    // read in this process sees it, and the next write that succeeds saves it too. The program reads only
+    // while its window loads, before any write, and the pending texts are the ones its controls hold.
+    if (failed(settings.status()))
+        return {false, settings.fileName(), {}};
+    return {};
 }
 
 } // namespace
@@ -35,27 +62,34 @@ std::optional<QString> QSettingsStore::read(const QString& application, const QS
 
 WriteOutcome QSettingsStore::write(const QString& application, const QString& section, const QString& key,
                                    const QString& text) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
-    // QSettings parses groups only when they are first touched and keeps the first error it meets, so parse
-    // everything now: after that, an error status can only come from the write itself. A file that exists
-    // but cannot be read, or holds lines QSettings cannot parse, is left alone: a write would replace it
-    // with only what QSettings understood, and the rest of what the user had there would be lost.
-    settings.allKeys();
-    if (failed(settings.status()))
-        return {false, settings.fileName()};
+    QString movedAside;
+    {
+        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+        // QSettings parses groups only when they are first touched and keeps the first error it meets, so parse
+        // everything now: after that, an error status can only come from the write itself.
+        settings.allKeys();
+        if (settings.status() == QSettings::NoError)
+            return writeSynced(settings, section, key, text);
+        // A file that exists but cannot be read is left alone, and the write fails.
+        if (settings.status() == QSettings::AccessError)
+            return {false, settings.fileName(), {}};
 
-    settings.beginGroup(section);
-    settings.setValue(key, text);
-    settings.endGroup();
-    // sync() writes through a lock file, a temporary file and a rename: the file on disk is the old or the
-    // new one, never half of each, and it is there before this returns.
-    settings.sync();
-    // On failure QSettings keeps the text as a pending change of this file for the rest of the run: a later
-    // read in this process sees it, and the next write that succeeds saves it too. The program reads only
-    // while its window loads, before any write, and the pending texts are the ones its controls hold.
-    if (failed(settings.status()))
-        return {false, settings.fileName()};
-    return {};
+        // The file holds lines QSettings cannot parse. Writing into it would keep only what QSettings
+        // understood and silently drop the rest, and refusing to write would leave the program unable to save
+        // anything until someone repaired the file by hand. So the whole file is moved aside, byte for byte,
+        // and a new one is started.
+        const QString path = settings.fileName();
+        const QString aside = freeAsideName(path);
+        if (!QFile::rename(path, aside))
+            return {false, path, {}};
+        movedAside = aside;
+    }
+    // A new QSettings sees that the file is gone and starts from nothing.
+    QSettings fresh(QSettings::NativeFormat, QSettings::UserScope, application, application);
+    WriteOutcome outcome = writeSynced(fresh, section, key, text);
+    outcome.location = fresh.fileName();
+    outcome.movedAside = movedAside;
+    return outcome;
 }
 
 } // namespace tavrix

@@ -216,4 +216,10 @@ QString SaveFailedText(const QString& location) {
     return QStringLiteral("Tavrix could not save its settings to %1.").arg(location);
 }
 
+QString MovedAsideText(const QString& location, const QString& movedTo) {
+    return QStringLiteral("Tavrix could not read the settings file %1. It was moved to %2, unchanged, and a new "
+                          "settings file was started.")
+        .arg(location, movedTo);
+}
+
 } // namespace tavrix

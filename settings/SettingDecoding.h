@@ -22,8 +22,9 @@ bool CheckBoxAccepts(int value);            // 0, 1 or 2
 bool ListAccepts(int value, int itemCount); // -1 .. itemCount - 1
 bool AsciiMethodAccepts(int value);         // 0 or 1
 
-// Message texts for the two store problems the window reports (title "Tavrix", warning icon).
+// Message texts for the store problems the window reports (title "Tavrix", warning icon).
 QString UnusableSettingText(const QString& key, const QString& storedText, const QString& defaultText);
 QString SaveFailedText(const QString& location);
+QString MovedAsideText(const QString& location, const QString& movedTo);
 
 } // namespace tavrix

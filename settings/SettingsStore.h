@@ -6,10 +6,12 @@
 namespace tavrix {
 
 // Outcome of a write: whether the text reached persistent storage, and where that storage is
-// (a file path on Linux), for the "could not save" message.
+// (a file path on Linux), for the store's messages. movedAside names the file that an unreadable
+// store was moved to before this write started a new one; it is empty when nothing was moved.
 struct WriteOutcome {
     bool saved = true;
     QString location;
+    QString movedAside;
 };
 
 // The per-user store addressed by application name, section and key. The program uses QSettingsStore;

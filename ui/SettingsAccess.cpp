@@ -36,6 +36,11 @@ void SettingsAccess::write(SettingId id, int value) {
     ++m_writeCounts[static_cast<std::size_t>(id)];
     const WriteOutcome outcome =
         WriteSetting(m_store, kApplication, kSection, QString::fromLatin1(settingDef(id).key), QString::number(value));
+    if (!outcome.movedAside.isEmpty()) {
+        // Said every time it happens: each move leaves a file the user may want back.
+        m_sink.show(
+            {MessageIcon::Warning, QStringLiteral("Tavrix"), MovedAsideText(outcome.location, outcome.movedAside)});
+    }
     if (!outcome.saved && !m_saveFailureReported) {
         m_saveFailureReported = true;
         m_sink.show({MessageIcon::Warning, QStringLiteral("Tavrix"), SaveFailedText(outcome.location)});

@@ -39,7 +39,10 @@ private slots:
     void aFileDeletedByHandIsCreatedAgainWithOnlyTheNewKey();
     void anUnwritableLocationIsReportedWithItsPath_data();
     void anUnwritableLocationIsReportedWithItsPath();
-    void aFileWithUnparsableLinesIsNotRewritten();
+    void anUnparsableFileIsMovedAsideWholeAndANewOneStarted_data();
+    void anUnparsableFileIsMovedAsideWholeAndANewOneStarted();
+    void anEarlierFileMovedAsideIsNeverOverwritten();
+    void anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails();
 
 private:
     QString folderOf(const QString& application) const { return m_home.filePath(application); }
@@ -269,13 +272,77 @@ void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath() {
     }
 }
 
-void TestQSettingsStore::aFileWithUnparsableLinesIsNotRewritten() {
+void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::newRow("a stray line without an equals sign among good ones")
+        << QByteArray("[Settings]\nKey Type=1\nthis line has no equals sign\n[Other]\nx=y\n");
+    QTest::newRow("a section header that is never closed") << QByteArray("[Settings\nKey%20Type=1\n");
+    QByteArray binary;
+    for (int i = 0; i < 4096; ++i)
+        binary.append(char((i * 151 + 7) % 256)); // every byte value, NUL and line ends included, no order
+    binary.replace('=', '+');
+    QTest::newRow("binary bytes with no key in them") << binary;
+}
+
+void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted() {
+    QFETCH(QByteArray, before);
     const QString app = QStringLiteral("Unparsable");
-    const QByteArray before = "[Settings]\nKey Type=1\nthis line has no equals sign\n[Other]\nx=y\n";
+    QFile::remove(fileOf(app) + QStringLiteral(".unreadable"));
     writeFile(app, before);
+
     const tavrix::WriteOutcome outcome =
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+
+    QVERIFY(outcome.saved);
+    QCOMPARE(outcome.location, fileOf(app));
+    QCOMPARE(outcome.movedAside, fileOf(app) + QStringLiteral(".unreadable"));
+    QFile aside(outcome.movedAside);
+    QVERIFY(aside.open(QIODevice::ReadOnly));
+    QCOMPARE(aside.readAll(), before);
+    QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Type=0\n"));
+
+    // The new file is a good one: the next write goes into it and moves nothing.
+    const tavrix::WriteOutcome next =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("2"));
+    QVERIFY(next.saved);
+    QVERIFY(next.movedAside.isEmpty());
+    QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Strength=2\nKey%20Type=0\n"));
+}
+
+void TestQSettingsStore::anEarlierFileMovedAsideIsNeverOverwritten() {
+    const QString app = QStringLiteral("MovedTwice");
+    const QString first = fileOf(app) + QStringLiteral(".unreadable");
+    writeFile(app, "first bad file\n");
+    QCOMPARE(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).movedAside,
+             first);
+    writeFile(app, "second bad file\n");
+    QCOMPARE(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("1")).movedAside,
+             first + QStringLiteral(".2"));
+    writeFile(app, "third bad file\n");
+    QCOMPARE(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).movedAside,
+             first + QStringLiteral(".3"));
+
+    for (const auto& [name, contents] :
+         {std::pair{first, QByteArray("first bad file\n")}, std::pair{first + ".2", QByteArray("second bad file\n")},
+          std::pair{first + ".3", QByteArray("third bad file\n")}}) {
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), contents);
+    }
+}
+
+void TestQSettingsStore::anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails() {
+    if (::geteuid() == 0)
+        QSKIP("root renames files in read-only folders");
+    const QString app = QStringLiteral("UnparsableReadOnly");
+    const QByteArray before = "[Settings]\nKey Type=1\nno equals sign here\n";
+    writeFile(app, before);
+    QVERIFY(QFile::setPermissions(folderOf(app), QFile::ReadOwner | QFile::ExeOwner));
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    QFile::setPermissions(folderOf(app), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     QVERIFY(!outcome.saved);
+    QVERIFY(outcome.movedAside.isEmpty());
     QCOMPARE(outcome.location, fileOf(app));
     QCOMPARE(readFile(app), before);
 }

@@ -1,0 +1,76 @@
+#include "RecordingMessageSink.h"
+#include "SettingsAccess.h"
+#include "settings/SettingDecoding.h"
+#include "settings/SettingsStore.h"
+
+#include <QQueue>
+#include <QtTest>
+
+namespace {
+
+// A store whose writes report the outcomes queued for them, in order; afterwards every write succeeds.
+class ScriptedOutcomeStore final : public tavrix::SettingsStore {
+public:
+    std::optional<QString> read(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    tavrix::WriteOutcome write(const QString&, const QString&, const QString&, const QString&) override {
+        return outcomes.isEmpty() ? tavrix::WriteOutcome{} : outcomes.dequeue();
+    }
+    QQueue<tavrix::WriteOutcome> outcomes;
+};
+
+const QString kFile = QStringLiteral("/home/user/.config/Tavrix/Tavrix.conf");
+const QString kAside = QStringLiteral("/home/user/.config/Tavrix/Tavrix.conf.unreadable");
+
+} // namespace
+
+class TestSettingsAccess : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aStoreProblemGivesItsWarnings_data() {
+        QTest::addColumn<QVector<tavrix::WriteOutcome>>("outcomes");
+        QTest::addColumn<QStringList>("texts");
+        const QString moved = tavrix::MovedAsideText(kFile, kAside);
+        const QString failed = tavrix::SaveFailedText(kFile);
+        QTest::newRow("good writes say nothing") << QVector<tavrix::WriteOutcome>{{}, {}, {}} << QStringList{};
+        QTest::newRow("a file moved aside is reported with both paths")
+            << QVector<tavrix::WriteOutcome>{{true, kFile, kAside}, {}, {}} << QStringList{moved};
+        QTest::newRow("each move is reported, not only the first")
+            << QVector<tavrix::WriteOutcome>{{true, kFile, kAside}, {true, kFile, kAside + ".2"}}
+            << QStringList{moved, tavrix::MovedAsideText(kFile, kAside + ".2")};
+        QTest::newRow("a failed save is reported once per run")
+            << QVector<tavrix::WriteOutcome>{{false, kFile, {}}, {false, kFile, {}}, {false, kFile, {}}}
+            << QStringList{failed};
+        QTest::newRow("a move followed by a failed save gives both, move first")
+            << QVector<tavrix::WriteOutcome>{{false, kFile, kAside}} << QStringList{moved, failed};
+    }
+
+    void aStoreProblemGivesItsWarnings() {
+        QFETCH(QVector<tavrix::WriteOutcome>, outcomes);
+        QFETCH(QStringList, texts);
+        ScriptedOutcomeStore store;
+        for (const auto& outcome : outcomes)
+            store.outcomes.enqueue(outcome);
+        tavrix::test::RecordingMessageSink sink;
+        tavrix::SettingsAccess access(store, sink);
+        for (int i = 0; i < outcomes.size() + 1; ++i)
+            access.write(tavrix::SettingId::KeyType, i % 2);
+
+        QStringList shown;
+        for (const auto& message : sink.messages) {
+            QCOMPARE(message.title, QStringLiteral("Tavrix"));
+            QCOMPARE(message.icon, tavrix::MessageIcon::Warning);
+            shown << message.text;
+        }
+        QCOMPARE(shown, texts);
+    }
+
+    void theMovedAsideTextSaysWhereTheOldFileWent() {
+        QCOMPARE(tavrix::MovedAsideText(QStringLiteral("/tmp/a %1/Tavrix.conf"), QStringLiteral("/tmp/a %1/x")),
+                 QStringLiteral("Tavrix could not read the settings file /tmp/a %1/Tavrix.conf. It was moved to "
+                                "/tmp/a %1/x, unchanged, and a new settings file was started."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettingsAccess)
+#include "tst_settings_access.moc"
