@@ -12,8 +12,9 @@ public:
     void show(const Message& message) override;
 };
 
-// Lines longer than this many characters are cut for display (see DisplayedMessageText).
-inline constexpr int kLongestShownLine = 200;
+// Lines longer than this many characters are cut for display (see DisplayedMessageText): far longer than any
+// line the program writes itself, paths included.
+inline constexpr int kLongestShownLine = 4096;
 
 // The text as the box shows it: unchanged, except that a line longer than kLongestShownLine characters is
 // cut there and ends in "…". A diagnostic quotes a dictionary line, and one of megabytes would freeze the

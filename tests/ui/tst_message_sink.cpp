@@ -26,6 +26,8 @@ private slots:
         QTest::newRow("a diagnostic keeps its CR LF line ends")
             << "lPos = 5\r\nlCount = 1\r\nsBuffer = word\r\nlRequiredLength = 5"
             << "lPos = 5\r\nlCount = 1\r\nsBuffer = word\r\nlRequiredLength = 5";
+        const QString paths = "It was moved to /" + QString(600, u'p') + ", and /" + QString(600, u'q') + '.';
+        QTest::newRow("a message line quoting two long paths is whole") << paths << paths;
         QTest::newRow("a line of exactly the limit is whole") << limit << limit;
         QTest::newRow("one character over the limit is cut") << limit + u'b' << cut;
         QTest::newRow("an overlong middle line is cut and the lines around it stay")
