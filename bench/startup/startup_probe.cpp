@@ -1,0 +1,372 @@
+// Start-up benchmark: how close Tavrix starts to the floor of any Qt Widgets program on this machine.
+//
+// Starts a private Xvfb, then runs Tavrix and the bare window program alternately (one warm-up run of each
+// first, then N measured runs of each, so drift on the machine hits both alike), each time with a fresh
+// XDG_CONFIG_HOME, and measures:
+//   mapped     from posix_spawn to the X server's MapNotify for the program's first top-level window
+//              (Tavrix: the splash; the bare program: its one window), taken from the event stream of a
+//              connection that watches the root window, so nothing is polled;
+//   load step  Tavrix's own trace of its main window's load step (logging category tavrix.startup);
+//   peak RSS   VmHWM from /proc/<pid>/status once the last window the program shows at start-up is mapped
+//              (Tavrix: the main window, after the splash) and has had a moment to paint, just before the
+//              program is stopped.
+// Prints the medians, the ratios to the bare window and whether each target is met. It reports; it does
+// not fail on a missed target.
+//
+// Usage: startup_probe [--xvfb PATH] [--runs N] <tavrix> <bare_window>
+
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kWindowTimeout = 30s;
+// Time the last window gets to paint before the peak RSS is read.
+constexpr auto kSettle = 300ms;
+
+constexpr double kMapRatioTarget = 1.2;
+constexpr double kLoadStepTargetMs = 20.0;
+constexpr double kRssRatioTarget = 1.2;
+
+[[noreturn]] void die(const std::string& message) {
+    std::fprintf(stderr, "startup_probe: %s\n", message.c_str());
+    std::exit(2);
+}
+
+double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Spawns a program with its stdout and stderr sent to a file (or /dev/null) and fd 3 optionally tied to
+// a pipe's write end. Returns the child's pid.
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& output,
+            int fd3 = -1, int closeInChild = -1) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    if (closeInChild >= 0)
+        posix_spawn_file_actions_addclose(&actions, closeInChild);
+    if (fd3 >= 0 && fd3 != 3)
+        posix_spawn_file_actions_adddup2(&actions, fd3, 3);
+
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& e : env)
+        envp.push_back(const_cast<char*>(e.c_str()));
+    envp.push_back(nullptr);
+
+    pid_t pid = 0;
+    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0)
+        die("cannot start " + args[0] + ": " + std::strerror(error));
+    return pid;
+}
+
+void stop(pid_t pid) {
+    kill(pid, SIGTERM);
+    int status = 0;
+    waitpid(pid, &status, 0);
+}
+
+// The environment the programs run in: this one without the variables the probe sets itself.
+std::vector<std::string> environmentWith(const std::vector<std::string>& own) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry(*e);
+        const std::string name = entry.substr(0, entry.find('='));
+        if (name == "DISPLAY" || name == "XDG_CONFIG_HOME" || name == "QT_QPA_PLATFORM" || name == "QT_LOGGING_RULES")
+            continue;
+        env.push_back(entry);
+    }
+    env.insert(env.end(), own.begin(), own.end());
+    return env;
+}
+
+class PrivateXServer {
+public:
+    explicit PrivateXServer(const std::string& xvfb) {
+        int fds[2];
+        if (pipe(fds) != 0)
+            die("pipe failed");
+        m_pid = spawn({xvfb, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                      environmentWith({}), "/dev/null", fds[1], fds[0]);
+        close(fds[1]);
+        pollfd pfd{fds[0], POLLIN, 0};
+        std::string number;
+        char c = 0;
+        while (poll(&pfd, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(fds[0]);
+        if (number.empty()) {
+            stop(m_pid);
+            die("Xvfb gave no display number");
+        }
+        m_display = ":" + number;
+    }
+    ~PrivateXServer() { stop(m_pid); }
+    PrivateXServer(const PrivateXServer&) = delete;
+    PrivateXServer& operator=(const PrivateXServer&) = delete;
+
+    const std::string& display() const { return m_display; }
+
+private:
+    pid_t m_pid = 0;
+    std::string m_display;
+};
+
+// A connection that hears of every top-level window being mapped, and tells whose it is.
+class MapWatcher {
+public:
+    explicit MapWatcher(const std::string& display) : m_conn(xcb_connect(display.c_str(), nullptr)) {
+        if (xcb_connection_has_error(m_conn))
+            die("cannot connect to " + display);
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_conn, m_root, XCB_CW_EVENT_MASK, &mask);
+        const char name[] = "_NET_WM_PID";
+        xcb_intern_atom_reply_t* atom =
+            xcb_intern_atom_reply(m_conn, xcb_intern_atom(m_conn, 0, sizeof name - 1, name), nullptr);
+        if (!atom)
+            die("cannot intern _NET_WM_PID");
+        m_pidAtom = atom->atom;
+        free(atom);
+        xcb_flush(m_conn);
+    }
+    ~MapWatcher() { xcb_disconnect(m_conn); }
+    MapWatcher(const MapWatcher&) = delete;
+    MapWatcher& operator=(const MapWatcher&) = delete;
+
+    void discardPending() {
+        while (xcb_generic_event_t* event = xcb_poll_for_event(m_conn))
+            free(event);
+    }
+
+    // The times at which the first `count` top-level windows of process `pid` were mapped; fewer when the
+    // deadline passes or the process ends first.
+    std::vector<Clock::time_point> waitForMaps(pid_t pid, int count, Clock::time_point deadline) {
+        std::vector<Clock::time_point> times;
+        while (static_cast<int>(times.size()) < count && Clock::now() < deadline) {
+            xcb_generic_event_t* event = xcb_poll_for_event(m_conn);
+            if (!event) {
+                if (waitpid(pid, nullptr, WNOHANG) == pid)
+                    break;
+                pollfd pfd{xcb_get_file_descriptor(m_conn), POLLIN, 0};
+                poll(&pfd, 1, 50);
+                continue;
+            }
+            const auto received = Clock::now();
+            if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+                const auto* map = reinterpret_cast<const xcb_map_notify_event_t*>(event);
+                if (windowPid(map->window) == pid)
+                    times.push_back(received);
+            }
+            free(event);
+        }
+        return times;
+    }
+
+private:
+    std::optional<pid_t> windowPid(xcb_window_t window) {
+        xcb_get_property_reply_t* reply = xcb_get_property_reply(
+            m_conn, xcb_get_property(m_conn, 0, window, m_pidAtom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+        std::optional<pid_t> pid;
+        if (reply && xcb_get_property_value_length(reply) == 4)
+            pid = static_cast<pid_t>(*static_cast<const uint32_t*>(xcb_get_property_value(reply)));
+        free(reply);
+        return pid;
+    }
+
+    xcb_connection_t* m_conn;
+    xcb_window_t m_root = 0;
+    xcb_atom_t m_pidAtom = 0;
+};
+
+struct Sample {
+    double mappedMs = 0;
+    std::optional<double> loadStepMs;
+    double peakRssMiB = 0;
+    double anonRssMiB = 0;
+};
+
+// A field of /proc/<pid>/status given in kB ("VmHWM", "RssAnon"), in MiB.
+std::optional<double> statusMiB(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    const std::string prefix = field + ":";
+    while (std::getline(status, line)) {
+        if (line.rfind(prefix, 0) == 0)
+            return std::strtod(line.c_str() + prefix.size(), nullptr) / 1024.0;
+    }
+    return std::nullopt;
+}
+
+std::optional<double> loadStepFrom(const std::string& outputFile) {
+    std::ifstream output(outputFile);
+    std::string line;
+    const std::string marker = "load-step-ms=";
+    while (std::getline(output, line)) {
+        const auto at = line.find(marker);
+        if (at != std::string::npos)
+            return std::strtod(line.c_str() + at + marker.size(), nullptr);
+    }
+    return std::nullopt;
+}
+
+struct Program {
+    std::string label;
+    std::string path;
+    int windowsAtStartup; // top-level windows mapped before the program is idle
+};
+
+Sample runOnce(const Program& program, const std::string& display, MapWatcher& watcher) {
+    char folderTemplate[] = "/tmp/tavrix-startup-XXXXXX";
+    const char* folder = mkdtemp(folderTemplate);
+    if (!folder)
+        die("mkdtemp failed");
+    const std::string output = std::string(folder) + "/output.txt";
+    const auto env = environmentWith({"DISPLAY=" + display, "XDG_CONFIG_HOME=" + std::string(folder) + "/config",
+                                      "QT_QPA_PLATFORM=xcb", "QT_LOGGING_RULES=tavrix.startup.debug=true"});
+
+    watcher.discardPending();
+    const auto started = Clock::now();
+    const pid_t pid = spawn({program.path}, env, output);
+    const auto maps = watcher.waitForMaps(pid, program.windowsAtStartup, started + kWindowTimeout);
+    if (static_cast<int>(maps.size()) < program.windowsAtStartup) {
+        stop(pid);
+        die(program.label + " mapped " + std::to_string(maps.size()) + " of its " +
+            std::to_string(program.windowsAtStartup) + " windows; its output is in " + output);
+    }
+    std::this_thread::sleep_for(kSettle);
+    Sample sample;
+    sample.mappedMs = millisecondsBetween(started, maps.front());
+    const auto rss = statusMiB(pid, "VmHWM");
+    const auto anon = statusMiB(pid, "RssAnon");
+    stop(pid);
+    if (!rss || !anon)
+        die("no VmHWM or RssAnon for " + program.label);
+    sample.peakRssMiB = *rss;
+    sample.anonRssMiB = *anon;
+    sample.loadStepMs = loadStepFrom(output);
+    std::filesystem::remove_all(folder);
+    return sample;
+}
+
+std::string cpuModel() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(cpuinfo, line)) {
+        if (line.rfind("model name", 0) == 0)
+            return line.substr(line.find(':') + 2);
+    }
+    return "unknown CPU";
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    std::string xvfb = "/usr/bin/Xvfb";
+    int runs = 10;
+    std::vector<std::string> paths;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--xvfb" && i + 1 < argc)
+            xvfb = argv[++i];
+        else if (arg == "--runs" && i + 1 < argc)
+            runs = std::max(1, std::atoi(argv[++i]));
+        else
+            paths.push_back(arg);
+    }
+    if (paths.size() != 2)
+        die("usage: startup_probe [--xvfb PATH] [--runs N] <tavrix> <bare_window>");
+
+    const Program tavrix{"tavrix", paths[0], 2}; // the splash, then the main window when the splash closes
+    const Program bare{"bare window", paths[1], 1};
+
+    PrivateXServer server(xvfb);
+    MapWatcher watcher(server.display());
+
+    runOnce(bare, server.display(), watcher); // warm-up: page cache, font cache
+    runOnce(tavrix, server.display(), watcher);
+
+    std::vector<Sample> bareSamples, tavrixSamples;
+    std::printf("%-4s %18s %18s %14s %18s %18s\n", "run", "bare mapped (ms)", "bare RSS (MiB)", "splash (ms)",
+                "load step (ms)", "tavrix RSS (MiB)");
+    for (int run = 1; run <= runs; ++run) {
+        bareSamples.push_back(runOnce(bare, server.display(), watcher));
+        tavrixSamples.push_back(runOnce(tavrix, server.display(), watcher));
+        const Sample& b = bareSamples.back();
+        const Sample& t = tavrixSamples.back();
+        std::printf("%-4d %18.1f %18.1f %14.1f %18.3f %18.1f\n", run, b.mappedMs, b.peakRssMiB, t.mappedMs,
+                    t.loadStepMs.value_or(-1), t.peakRssMiB);
+    }
+
+    const auto column = [](const std::vector<Sample>& samples, auto field) {
+        std::vector<double> values;
+        for (const Sample& s : samples)
+            values.push_back(field(s));
+        return median(values);
+    };
+    const double bareMapped = column(bareSamples, [](const Sample& s) { return s.mappedMs; });
+    const double tavrixMapped = column(tavrixSamples, [](const Sample& s) { return s.mappedMs; });
+    const double bareRss = column(bareSamples, [](const Sample& s) { return s.peakRssMiB; });
+    const double tavrixRss = column(tavrixSamples, [](const Sample& s) { return s.peakRssMiB; });
+    const bool traced = std::all_of(tavrixSamples.begin(), tavrixSamples.end(),
+                                    [](const Sample& s) { return s.loadStepMs.has_value(); });
+    const double loadStep = traced ? column(tavrixSamples, [](const Sample& s) { return *s.loadStepMs; }) : -1;
+
+    const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+    const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    std::printf("\nMedians of %d runs on %s, %u cores, Xvfb %s, %s\n", runs, cpuModel().c_str(),
+                std::thread::hardware_concurrency(), server.display().c_str(),
+                bus && *bus ? "with a session bus" : "without a session bus");
+    std::printf("  first window mapped: bare %.1f ms, tavrix splash %.1f ms, ratio %.2f (target <= %.1f: %s)\n",
+                bareMapped, tavrixMapped, tavrixMapped / bareMapped, kMapRatioTarget,
+                verdict(tavrixMapped / bareMapped <= kMapRatioTarget));
+    if (traced)
+        std::printf("  main window load step: %.3f ms (target < %.0f ms: %s)\n", loadStep, kLoadStepTargetMs,
+                    verdict(loadStep < kLoadStepTargetMs));
+    else
+        std::printf("  main window load step: not traced (a build without the tavrix.startup category?)\n");
+    std::printf("  peak RSS: bare %.1f MiB, tavrix %.1f MiB, ratio %.2f (target <= %.1f: %s)\n", bareRss, tavrixRss,
+                tavrixRss / bareRss, kRssRatioTarget, verdict(tavrixRss / bareRss <= kRssRatioTarget));
+    // Most of the peak is shared library code paged in; the anonymous part is the memory the program owns.
+    const double bareAnon = column(bareSamples, [](const Sample& s) { return s.anonRssMiB; });
+    const double tavrixAnon = column(tavrixSamples, [](const Sample& s) { return s.anonRssMiB; });
+    std::printf("  anonymous RSS at that moment: bare %.1f MiB, tavrix %.1f MiB, ratio %.2f\n", bareAnon, tavrixAnon,
+                tavrixAnon / bareAnon);
+    return 0;
+}
