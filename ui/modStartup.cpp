@@ -38,9 +38,11 @@ void modStartup::Main() {
     // Qt would end the program when its last visible window closes; here a hidden, loaded main window
     // keeps it running, so the end is decided by what is loaded.
     QGuiApplication::setQuitOnLastWindowClosed(false);
-    RegisterBundledFonts();
     m_splash.Load();
     m_splash.Show();
+    // The splash is a picture without text: the fonts, whose registration first loads the font
+    // configuration, are needed only from the main window on, so the splash appears that much sooner.
+    RegisterBundledFonts();
     m_main.Load();
 }
 
