@@ -1,0 +1,425 @@
+"""A throw-away X desktop for driving the real tavrix program: Xvfb on a free display, a window manager,
+and the X tools (xdotool, xprop, xwininfo, xclip) a person's actions are played through.
+
+Every process started here dies with the driver (PR_SET_PDEATHSIG), so a driver killed by a time-out
+leaves nothing running; the normal way out is Desktop.close() and Program.stop(), called from finally.
+"""
+
+import ctypes
+import os
+import pwd
+import re
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+_LIBC = ctypes.CDLL(None, use_errno=True)
+_PR_SET_PDEATHSIG = 1
+
+SEPARATOR = "---------------------------\n"
+
+
+class CaseFailure(Exception):
+    """A check of a case did not hold."""
+
+
+def check(condition, message):
+    if not condition:
+        raise CaseFailure(message)
+
+
+def check_equal(actual, expected, what):
+    if actual != expected:
+        raise CaseFailure(f"{what}: expected {expected!r}, got {actual!r}")
+
+
+def wait_for(probe, timeout, what, interval=0.03):
+    """Calls probe until it returns something truthy, and returns that; fails after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = probe()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise CaseFailure(f"gave up after {timeout} s waiting for {what}")
+        time.sleep(interval)
+
+
+def _die_with_driver():
+    _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
+
+
+def _as_user(uid, gid):
+    def enter():
+        os.setgroups([])
+        os.setgid(gid)
+        os.setuid(uid)
+        # Changing the user clears the parent-death signal; set it again as that user.
+        _die_with_driver()
+
+    return enter
+
+
+class Desktop:
+    """Xvfb plus openbox on a display number Xvfb picks itself (-displayfd tries them until one is free)."""
+
+    def __init__(self):
+        self.processes = []
+        self.display = None
+        read_end, write_end = os.pipe()
+        try:
+            xvfb = subprocess.Popen(
+                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                 "-noreset"],
+                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                preexec_fn=_die_with_driver)
+            self.processes.append(xvfb)
+            os.close(write_end)
+            write_end = None
+            number = b""
+            deadline = time.monotonic() + 10
+            while not number.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+                check(ready, "Xvfb did not report a display number within 10 s")
+                chunk = os.read(read_end, 16)
+                check(chunk, "Xvfb ended before it reported a display number")
+                number += chunk
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        self.display = ":" + number.decode().strip()
+        self.env = {"DISPLAY": self.display, "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+                    "HOME": os.environ.get("HOME", "/root")}
+        self._config = tempfile.mkdtemp(prefix="tavrix-e2e-wm-")
+        wm_env = dict(self.env, XDG_CONFIG_HOME=self._config, XDG_CACHE_HOME=self._config)
+        self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=wm_env, stdout=subprocess.DEVNULL,
+                                               stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver))
+        wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 10,
+                 "the window manager")
+        self._clipboard_owner = None
+
+    def close(self):
+        self._stop_clipboard_owner()
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.kill()
+            process.wait(timeout=10)
+        self.processes.clear()
+        shutil.rmtree(self._config, ignore_errors=True)
+
+    # ---- X tools ---------------------------------------------------------------------------------------
+
+    def run(self, *args, timeout=10, stdin=None):
+        return subprocess.run(list(args), env=self.env, input=stdin, capture_output=True, timeout=timeout,
+                              text=stdin is None or isinstance(stdin, str), preexec_fn=_die_with_driver)
+
+    def search(self, *criteria):
+        """Window ids matching an xdotool search. A window that vanishes during the search makes xdotool
+        fail with BadWindow; the search is then simply made again."""
+        for _ in range(5):
+            result = self.run("xdotool", "search", *criteria)
+            if "BadWindow" not in result.stderr:
+                return [int(w) for w in result.stdout.split()]
+            time.sleep(0.05)
+        return []
+
+    def name(self, window):
+        result = self.run("xdotool", "getwindowname", str(window))
+        return result.stdout[:-1] if result.returncode == 0 and result.stdout.endswith("\n") else None
+
+    def viewable(self, window):
+        return "Map State: IsViewable" in self.run("xwininfo", "-id", str(window)).stdout
+
+    def size(self, window):
+        info = self.run("xwininfo", "-id", str(window)).stdout
+        width = re.search(r"Width: (\d+)", info)
+        height = re.search(r"Height: (\d+)", info)
+        return (int(width.group(1)), int(height.group(1))) if width and height else None
+
+    def wm_state(self, window):
+        """'Normal', 'Iconic' or None, as the window manager has set it."""
+        match = re.search(r"window state: (\w+)", self.run("xprop", "-id", str(window), "WM_STATE").stdout)
+        return match.group(1) if match else None
+
+    def is_dialog(self, window):
+        return "_NET_WM_WINDOW_TYPE_DIALOG" in self.run("xprop", "-id", str(window), "_NET_WM_WINDOW_TYPE").stdout
+
+    def click(self, window, x, y, button=1):
+        result = self.run("xdotool", "mousemove", "--window", str(window), str(x), str(y), "click",
+                          str(button))
+        check(result.returncode == 0, f"could not click at {x},{y} in window {window}: {result.stderr.strip()}")
+
+    def activate(self, window):
+        self.run("xdotool", "windowactivate", "--sync", str(window), timeout=5)
+        wait_for(lambda: self.run("xdotool", "getactivewindow").stdout.strip() == str(window), 3,
+                 f"window {window} to become active")
+
+    def keys(self, window, *keys):
+        self.activate(window)
+        result = self.run("xdotool", "key", "--clearmodifiers", *keys)
+        check(result.returncode == 0, f"could not press {keys}: {result.stderr.strip()}")
+
+    # ---- clipboard -------------------------------------------------------------------------------------
+
+    def clipboard(self):
+        """The clipboard's text as bytes, or None when nobody holds the clipboard."""
+        result = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"], env=self.env,
+                                capture_output=True, timeout=10, preexec_fn=_die_with_driver)
+        return result.stdout if result.returncode == 0 else None
+
+    def clipboard_text(self):
+        data = self.clipboard()
+        return None if data is None else data.decode("utf-8", errors="surrogateescape")
+
+    def set_clipboard(self, text):
+        """Puts text on the clipboard, held by an xclip of ours until someone else takes the clipboard."""
+        self._stop_clipboard_owner()
+        owner = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", "UTF8_STRING"],
+                                 env=self.env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                 stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver)
+        owner.stdin.write(text.encode())
+        owner.stdin.close()
+        self._clipboard_owner = owner
+        wait_for(lambda: self.clipboard_text() == text, 5, "our own text on the clipboard")
+
+    def _stop_clipboard_owner(self):
+        if self._clipboard_owner is not None:
+            if self._clipboard_owner.poll() is None:
+                self._clipboard_owner.kill()
+            self._clipboard_owner.wait(timeout=10)
+            self._clipboard_owner = None
+
+
+class Program:
+    """One run of tavrix on a desktop, in a workspace of its own:
+        ROOT/config        XDG_CONFIG_HOME (so the settings file is ROOT/config/Tavrix/Tavrix.conf)
+        ROOT/opener        first on PATH, holding the stand-in xdg-open (left empty for "no opener")
+        ROOT/app/bin       a copy of the program beside its own dict.txt, when the case brings one; there is
+                           no ROOT/app/share, so the installed data folder the program also looks in is absent
+    """
+
+    def __init__(self, desktop, executable, settings=None, dictionary=None, opener=True, user=None):
+        self.desktop = desktop
+        self.root = tempfile.mkdtemp(prefix="tavrix-e2e-")
+        self.config_home = os.path.join(self.root, "config")
+        self.settings_folder = os.path.join(self.config_home, "Tavrix")
+        self.settings_file = os.path.join(self.settings_folder, "Tavrix.conf")
+        self.opener_log = os.path.join(self.root, "opener.log")
+        os.makedirs(self.settings_folder)
+        if settings is not None:
+            with open(self.settings_file, "wb") as file:
+                file.write(settings if isinstance(settings, bytes) else settings.encode())
+        opener_folder = os.path.join(self.root, "opener")
+        os.makedirs(opener_folder)
+        if opener:
+            script = os.path.join(opener_folder, "xdg-open")
+            with open(script, "w") as file:
+                file.write("#!/bin/sh\n# Records its arguments, one a line, then a line '--'.\n"
+                           f"for a in \"$@\"; do printf '%s\\n' \"$a\"; done >> '{self.opener_log}'\n"
+                           f"printf -- '--\\n' >> '{self.opener_log}'\n")
+            os.chmod(script, 0o755)
+        self.executable = executable
+        if dictionary is not None:
+            folder = os.path.join(self.root, "app", "bin")
+            os.makedirs(folder)
+            self.executable = os.path.join(folder, "tavrix")
+            shutil.copy2(executable, self.executable)
+            self.dictionary = os.path.join(folder, "dict.txt")
+            if callable(dictionary):
+                dictionary(self.dictionary)
+            else:
+                with open(self.dictionary, "wb") as file:
+                    file.write(dictionary)
+        for name in ("home", "runtime"):
+            os.makedirs(os.path.join(self.root, name), mode=0o700)
+        self.user = user
+        if user is not None:
+            entry = pwd.getpwnam(user)
+            self._ids = (entry.pw_uid, entry.pw_gid)
+            for folder, dirs, files in os.walk(self.root):
+                for name in [folder] + [os.path.join(folder, n) for n in dirs + files]:
+                    os.lchown(name, *self._ids)
+        self.env = {"DISPLAY": desktop.display, "PATH": opener_folder + ":/usr/bin:/bin",
+                    "XDG_CONFIG_HOME": self.config_home, "HOME": os.path.join(self.root, "home"),
+                    "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8"}
+        if not opener:
+            self.env["PATH"] = opener_folder
+        self.process = None
+        self.started = None
+        self.last_copied = None  # what the last read_box put on the clipboard
+
+    def start(self):
+        preexec = _as_user(*self._ids) if self.user is not None else _die_with_driver
+        self.stderr = open(os.path.join(self.root, "stderr.txt"), "wb")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen([self.executable], env=self.env, cwd=self.root, stdin=subprocess.DEVNULL,
+                                        stdout=self.stderr, stderr=self.stderr, preexec_fn=preexec,
+                                        start_new_session=True)
+        return self
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def kill(self):
+        if self.running():
+            os.killpg(self.process.pid, signal.SIGKILL)
+        if self.process is not None:
+            self.process.wait(timeout=10)
+
+    def stop(self):
+        """Ends the program if it still runs, waits until its windows are gone, removes the workspace."""
+        try:
+            self.kill()
+            if self.process is not None:
+                wait_for(lambda: not self.windows(visible_only=False), 5, "the program's windows to go away")
+        finally:
+            if getattr(self, "stderr", None):
+                self.stderr.close()
+            for folder, dirs, _ in os.walk(self.root):
+                for name in dirs:
+                    os.chmod(os.path.join(folder, name), 0o755)
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def error_output(self):
+        with open(os.path.join(self.root, "stderr.txt"), "rb") as file:
+            return file.read().decode(errors="replace")
+
+    def wait_exit(self, timeout):
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise CaseFailure(f"the program was still running {timeout} s later")
+
+    # ---- its windows -----------------------------------------------------------------------------------
+
+    def windows(self, visible_only=True):
+        """Top-level windows of this program that are on screen (or merely exist)."""
+        criteria = ["--onlyvisible"] if visible_only else []
+        found = self.desktop.search(*criteria, "--pid", str(self.process.pid)) if self.process else []
+        if self.process and not visible_only:
+            # Qt's helper windows carry no pid; its real windows do. Only those count.
+            found = [w for w in found if self.desktop.name(w) is not None]
+        return found
+
+    def main_window(self):
+        """The main window when it is on screen and not minimised, else None."""
+        for window in self.windows():
+            if self.desktop.name(window) == "Tavrix v1.01" and self.desktop.wm_state(window) == "Normal":
+                return window
+        return None
+
+    def main_window_any_state(self):
+        for window in self.windows(visible_only=False):
+            if self.desktop.name(window) == "Tavrix v1.01":
+                return window
+        return None
+
+    def splash(self):
+        """The borderless 122 x 350 splash window when it is on screen, else None."""
+        for window in self.windows():
+            if self.desktop.size(window) == (122, 350) and not self.desktop.is_dialog(window):
+                return window
+        return None
+
+    def boxes(self):
+        """Message boxes on screen, as (window, exact title)."""
+        return [(w, self.desktop.name(w)) for w in self.windows() if self.desktop.is_dialog(w)]
+
+    def wait_box(self, timeout):
+        found = wait_for(self.boxes, timeout, "a message box")
+        check(len(found) == 1, f"expected one message box, found {[t for _, t in found]}")
+        return found[0]
+
+    def read_box(self, window):
+        """Title and text of a message box, as Ctrl+C in it puts them on the clipboard."""
+        self.desktop.keys(window, "ctrl+c")
+        copied = wait_for(lambda: (self.desktop.clipboard_text() or "").startswith(SEPARATOR) and
+                          self.desktop.clipboard_text(), 5, "the message box's text on the clipboard")
+        self.last_copied = copied
+        parts = copied.split(SEPARATOR)
+        check(len(parts) == 5 and parts[3] == "OK   \n",
+              f"the copied message box does not have the layout of one with an OK button: {copied!r}")
+        return parts[1][:-1], parts[2][:-1]
+
+    def dismiss(self, window):
+        self.desktop.keys(window, "Return")
+        wait_for(lambda: window not in self.windows(), 5, "the message box to close")
+
+    def close_box(self, window):
+        """Reads a message box and presses OK; returns (title, text)."""
+        title, text = self.read_box(window)
+        self.dismiss(window)
+        return title, text
+
+    def show_main(self, timeout=15, answer_boxes=None):
+        """Brings the main window up the way a person would: message boxes shown while it loads are read and
+        answered with OK, and the splash picture is clicked once loading is over. Returns the boxes seen."""
+        seen = []
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            check(self.running(), f"the program ended while loading; it said: {self.error_output()!r}")
+            boxes = self.boxes()
+            if boxes:
+                for window, _ in boxes:
+                    seen.append(self.close_box(window))
+                continue
+            if self.main_window():
+                return seen
+            splash = self.splash()
+            if splash:
+                self.desktop.click(splash, 61, 175)
+            time.sleep(0.05)
+        raise CaseFailure(f"the main window did not come up within {timeout} s (boxes seen: {seen})")
+
+    def close_main(self, timeout=10):
+        """Closes the main window as a person does (Alt+F4) and returns the program's exit status."""
+        self.desktop.keys(self.main_window(), "alt+F4")
+        return self.wait_exit(timeout)
+
+    # ---- its files -------------------------------------------------------------------------------------
+
+    def settings_bytes(self):
+        try:
+            with open(self.settings_file, "rb") as file:
+                return file.read()
+        except FileNotFoundError:
+            return None
+
+    def settings(self):
+        data = self.settings_bytes()
+        return None if data is None else parse_settings(data)
+
+    def opener_calls(self):
+        try:
+            with open(self.opener_log) as file:
+                text = file.read()
+        except FileNotFoundError:
+            return []
+        return [call.split("\n")[:-1] for call in text.split("--\n")[:-1]]
+
+
+def _unescape_key(key):
+    return re.sub(r"%([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), key)
+
+
+def parse_settings(data):
+    """The settings file as {group: {key: value}}, reading the INI form QSettings writes. Fails on any line
+    that is not a group header, a key=value pair or blank, so a torn or mangled file is caught."""
+    groups = {}
+    group = None
+    for number, line in enumerate(data.decode("utf-8").split("\n"), 1):
+        if not line:
+            continue
+        if line.startswith("[") and line.endswith("]"):
+            group = groups.setdefault(_unescape_key(line[1:-1]), {})
+            continue
+        check("=" in line and group is not None, f"line {number} of the settings file is not a setting: {line!r}")
+        key, value = line.split("=", 1)
+        if len(value) >= 2 and value.startswith('"') and value.endswith('"'):
+            value = value[1:-1]
+        group[_unescape_key(key)] = value
+    return groups
