@@ -248,6 +248,10 @@ class Program:
                     "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8"}
         if not opener:
             self.env["PATH"] = opener_folder
+        # So the suite can also drive a sanitizer build and have its reports end the program with a failure.
+        for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"):
+            if name in os.environ:
+                self.env[name] = os.environ[name]
         self.process = None
         self.started = None
         self.last_copied = None  # what the last read_box put on the clipboard

@@ -20,6 +20,7 @@ import time
 import traceback
 import xml.etree.ElementTree as ElementTree
 
+sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 from desktop import CaseFailure, Desktop, Program, check, check_equal, parse_settings, wait_for
 
 CASE_TIME_LIMIT = 90  # seconds; a case still running then fails and the next one starts
@@ -651,6 +652,8 @@ GROUPS = {"window": window_cases, "dictionary": dictionary_cases, "settings": se
 
 
 def main():
+    # CTest ends a test that runs too long with a signal; leave through the finally blocks all the same.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--tavrix", required=True, help="the built program")
     parser.add_argument("--source", required=True, help="the source tree (for the layout and link targets)")
