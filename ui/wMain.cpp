@@ -88,12 +88,20 @@ void centreUnder(QWidget* label, const QWidget* heading) {
 wMain::wMain(MainWindowServices services, QObject* parent)
     : Form(parent), m_services(std::move(services)),
       m_words(m_services.random, m_services.sink, m_services.dictionaryFolders) {
-    for (const char* key : {"_generate", "_settings", "_about", "_generatekey", "_copytoclipboard"})
-        m_imlMain.add(QString::fromLatin1(key), toolbarImage(QString::fromLatin1(key)));
     Form_Initialize();
 }
 
 wMain::~wMain() = default;
+
+const ImageList& wMain::imlMain() const {
+    // Filled on first use: the first icons load Qt's icon engines, which the splash, shown before the main
+    // window is built, does not need.
+    if (m_imlMain.count() == 0) {
+        for (const char* key : {"_generate", "_settings", "_about", "_generatekey", "_copytoclipboard"})
+            m_imlMain.add(QString::fromLatin1(key), toolbarImage(QString::fromLatin1(key)));
+    }
+    return m_imlMain;
+}
 
 void wMain::Form_Initialize() {
     m_hMod = LoadLibraryA(kShellLibrary);
@@ -123,7 +131,7 @@ QWidget* wMain::createWindow() {
     optASCIIMode = {m_ui->optASCIIMode_0, m_ui->optASCIIMode_1};
 
     for (QToolButton* button : {m_ui->tbrMain_1, m_ui->tbrMain_2, m_ui->tbrMain_3, m_ui->tbrMisc_1, m_ui->tbrMisc_2})
-        button->setIcon(m_imlMain.image(button->property("imageIndex").toInt()));
+        button->setIcon(imlMain().image(button->property("imageIndex").toInt()));
 
     m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
     for (QLabel* label :

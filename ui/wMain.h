@@ -73,7 +73,7 @@ public:
     // The window's tag: the current ASCII method as text ("0" or "1") once loading has chosen one.
     QString tag() const;
     ModuleHandle moduleHandle() const { return m_hMod; }
-    const ImageList& imlMain() const { return m_imlMain; }
+    const ImageList& imlMain() const;
 
 protected:
     QWidget* createWindow() override;
@@ -106,7 +106,7 @@ private:
     wSplash* m_splash = nullptr;
     ModuleHandle m_hMod = 0;
     int m_unloadCount = 0;
-    ImageList m_imlMain;
+    mutable ImageList m_imlMain; // filled on first use, see imlMain()
 
     // Controls of the loaded window; null while it is not loaded.
     std::unique_ptr<Ui::wMain> m_ui;
