@@ -13,7 +13,10 @@
 // Prints the medians, the ratios to the bare window and whether each target is met. It reports; it does
 // not fail on a missed target.
 //
-// Usage: startup_probe [--xvfb PATH] [--runs N] <tavrix> <bare_window>
+// Usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] <tavrix> <bare_window>
+// --store-root: where the fresh settings folders are made (default /tmp). The load step writes three
+// settings, each through QSettings::sync(), which flushes to disk; a folder on tmpfs (/dev/shm) takes the
+// disk out of the figure.
 
 #include <xcb/xcb.h>
 
@@ -252,9 +255,9 @@ struct Program {
     int windowsAtStartup; // top-level windows mapped before the program is idle
 };
 
-Sample runOnce(const Program& program, const std::string& display, MapWatcher& watcher) {
-    char folderTemplate[] = "/tmp/tavrix-startup-XXXXXX";
-    const char* folder = mkdtemp(folderTemplate);
+Sample runOnce(const Program& program, const std::string& display, MapWatcher& watcher, const std::string& storeRoot) {
+    std::string folderTemplate = storeRoot + "/tavrix-startup-XXXXXX";
+    const char* folder = mkdtemp(folderTemplate.data());
     if (!folder)
         die("mkdtemp failed");
     const std::string output = std::string(folder) + "/output.txt";
@@ -300,6 +303,7 @@ std::string cpuModel() {
 int main(int argc, char* argv[]) {
     std::string xvfb = "/usr/bin/Xvfb";
     int runs = 10;
+    std::string storeRoot = "/tmp";
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -307,11 +311,13 @@ int main(int argc, char* argv[]) {
             xvfb = argv[++i];
         else if (arg == "--runs" && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
+        else if (arg == "--store-root" && i + 1 < argc)
+            storeRoot = argv[++i];
         else
             paths.push_back(arg);
     }
     if (paths.size() != 2)
-        die("usage: startup_probe [--xvfb PATH] [--runs N] <tavrix> <bare_window>");
+        die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] <tavrix> <bare_window>");
 
     const Program tavrix{"tavrix", paths[0], 2}; // the splash, then the main window when the splash closes
     const Program bare{"bare window", paths[1], 1};
@@ -319,15 +325,15 @@ int main(int argc, char* argv[]) {
     PrivateXServer server(xvfb);
     MapWatcher watcher(server.display());
 
-    runOnce(bare, server.display(), watcher); // warm-up: page cache, font cache
-    runOnce(tavrix, server.display(), watcher);
+    runOnce(bare, server.display(), watcher, storeRoot); // warm-up: page cache, font cache
+    runOnce(tavrix, server.display(), watcher, storeRoot);
 
     std::vector<Sample> bareSamples, tavrixSamples;
     std::printf("%-4s %18s %18s %14s %18s %18s\n", "run", "bare mapped (ms)", "bare RSS (MiB)", "splash (ms)",
                 "load step (ms)", "tavrix RSS (MiB)");
     for (int run = 1; run <= runs; ++run) {
-        bareSamples.push_back(runOnce(bare, server.display(), watcher));
-        tavrixSamples.push_back(runOnce(tavrix, server.display(), watcher));
+        bareSamples.push_back(runOnce(bare, server.display(), watcher, storeRoot));
+        tavrixSamples.push_back(runOnce(tavrix, server.display(), watcher, storeRoot));
         const Sample& b = bareSamples.back();
         const Sample& t = tavrixSamples.back();
         std::printf("%-4d %18.1f %18.1f %14.1f %18.3f %18.1f\n", run, b.mappedMs, b.peakRssMiB, t.mappedMs,
