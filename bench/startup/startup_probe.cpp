@@ -54,8 +54,15 @@ constexpr double kMapRatioTarget = 1.2;
 constexpr double kLoadStepTargetMs = 20.0;
 constexpr double kRssRatioTarget = 1.2;
 
+// The private X server, stopped by die() as well: std::exit runs no destructors of main's locals.
+pid_t g_xServer = 0;
+
 [[noreturn]] void die(const std::string& message) {
     std::fprintf(stderr, "startup_probe: %s\n", message.c_str());
+    if (g_xServer > 0) {
+        kill(g_xServer, SIGTERM);
+        waitpid(g_xServer, nullptr, 0);
+    }
     std::exit(2);
 }
 
@@ -134,13 +141,15 @@ public:
         while (poll(&pfd, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n')
             number += c;
         close(fds[0]);
-        if (number.empty()) {
-            stop(m_pid);
+        g_xServer = m_pid;
+        if (number.empty())
             die("Xvfb gave no display number");
-        }
         m_display = ":" + number;
     }
-    ~PrivateXServer() { stop(m_pid); }
+    ~PrivateXServer() {
+        stop(m_pid);
+        g_xServer = 0;
+    }
     PrivateXServer(const PrivateXServer&) = delete;
     PrivateXServer& operator=(const PrivateXServer&) = delete;
 
