@@ -90,8 +90,8 @@ timeout 300 "${SUDO[@]}" dpkg -i "$DEB" >"$SCRATCH/dpkg.log" 2>&1 ||
 
 xsession_start_x "$SCRATCH"
 xsession_write_dictionary_store "$SCRATCH/config"
-xsession_launch tavrix "$SCRATCH/config" "$SCRATCH/run.log"
-key=$(xsession_wait_clipboard 20)
+xsession_key_from_program tavrix "$SCRATCH/config" "$SCRATCH/run.log"
+key=$XSESSION_KEY
 xsession_check_dictionary_key "$key" /usr/share/tavrix/dict.txt
 ! xsession_wait_window "GetWord\(\) Error\.\." 1 || fail "a GetWord() message box appeared"
 xsession_stop_app

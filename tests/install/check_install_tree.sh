@@ -52,8 +52,8 @@ xsession_start_x "$SCRATCH"
 # 1. The installed word list, found through ../share/tavrix.
 [ ! -e "$ROOT/bin/dict.txt" ] || fail "a dict.txt lies beside the installed program"
 xsession_write_dictionary_store "$SCRATCH/config1"
-xsession_launch "$ROOT/bin/tavrix" "$SCRATCH/config1" "$SCRATCH/run1.log"
-key=$(xsession_wait_clipboard 20)
+xsession_key_from_program "$ROOT/bin/tavrix" "$SCRATCH/config1" "$SCRATCH/run1.log"
+key=$XSESSION_KEY
 xsession_check_dictionary_key "$key" "$ROOT/share/tavrix/dict.txt"
 ! xsession_wait_window "GetWord\(\) Error\.\." 1 || fail "a GetWord() message box appeared"
 xsession_stop_app
@@ -63,8 +63,8 @@ echo "installed word list used: key \"$key\""
 #    shipped list does not hold; words of 3 to 6 letters follow every starting line.
 for ((i = 0; i < 6760; ++i)); do printf 'qqq\r\nqqqq\r\nqqqqq\r\nqqqqqq\r\n'; done >"$ROOT/bin/dict.txt"
 xsession_write_dictionary_store "$SCRATCH/config2"
-xsession_launch "$ROOT/bin/tavrix" "$SCRATCH/config2" "$SCRATCH/run2.log"
-key=$(xsession_wait_clipboard 20)
+xsession_key_from_program "$ROOT/bin/tavrix" "$SCRATCH/config2" "$SCRATCH/run2.log"
+key=$XSESSION_KEY
 [[ $key =~ ^q+(-q+)+$ ]] || fail "with a dict.txt beside the program the key \"$key\" is not made of its words"
 ((${#key} == 13)) || fail "\"$key\" has ${#key} characters, not 13"
 xsession_stop_app

@@ -40,6 +40,7 @@ CONF
 
 # Starts a program in the background with XDG_CONFIG_HOME=$2. $1: the program; $3: its output file.
 xsession_launch() {
+    XSESSION_APP_LOG=$3
     XDG_CONFIG_HOME=$2 "$1" >"$3" 2>&1 &
     XSESSION_APP_PID=$!
 }
@@ -48,7 +49,10 @@ xsession_launch() {
 xsession_wait_clipboard() {
     local deadline=$((SECONDS + $1)) text
     while ((SECONDS < deadline)); do
-        kill -0 "$XSESSION_APP_PID" 2>/dev/null || fail "the program ended before it filled the clipboard"
+        if ! kill -0 "$XSESSION_APP_PID" 2>/dev/null; then
+            echo "the program ended before it filled the clipboard; its output: $(cat "$XSESSION_APP_LOG" 2>/dev/null)" >&2
+            return 2
+        fi
         text=$(timeout 5 xclip -o -selection clipboard 2>/dev/null || true)
         if [ -n "$text" ]; then
             printf '%s\n' "$text"
@@ -57,6 +61,25 @@ xsession_wait_clipboard() {
         sleep 0.2
     done
     fail "the clipboard stayed empty for $1 s"
+}
+
+# Starts $1 with XDG_CONFIG_HOME=$2 (output to $3) and sets XSESSION_KEY to the key it puts on the
+# clipboard within 20 s. A program that ends before that is reported with its output and status and started
+# once more, so that a single lost start is told apart from a program that never works. Runs in the calling
+# shell, so that xsession_cleanup still knows the program it started.
+xsession_key_from_program() {
+    local attempt status
+    for attempt in 1 2; do
+        xsession_launch "$1" "$2" "$3"
+        status=0
+        XSESSION_KEY=$(xsession_wait_clipboard 20) || status=$?
+        ((status == 0)) && return 0
+        ((status == 2)) || exit "$status" # xsession_wait_clipboard has said why
+        wait "$XSESSION_APP_PID" 2>/dev/null && status=0 || status=$?
+        echo "attempt $attempt: the program ended with status $status" >&2
+        XSESSION_APP_PID=""
+    done
+    fail "the program ended twice before it filled the clipboard"
 }
 
 # Succeeds when a window titled exactly $1 appears within $2 seconds.
