@@ -11,6 +11,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev clang libclang-rt-14-dev
     fonts-liberation2
+    wamerican   # the source word list of data/dict.txt, which tst_dictionary_generator regenerates
     xvfb xauth xdotool xclip x11-utils openbox python3
     desktop-file-utils appstream lintian
 )

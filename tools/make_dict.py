@@ -1,109 +1,392 @@
 #!/usr/bin/env python3
 """Builds data/dict.txt from Debian's wamerican word list.
 
-Keeps the lower-case words of 3 to 9 letters a-z, drops duplicates and a short list of profanity and
-slurs, and lays them out in a fixed,
-reproducible order:
+What goes in: the lower-case words of 3 to 9 letters a-z of the source list, less every blocked word.
+Blocked are the words of two maintained public lists, vendored under tools/blocklists/ with their
+licences (BLOCKLISTS below), each with its simple inflections (plural, -s, -es, -ed, -er, -ing and the
+like), and every word that contains one of the slurs of tools/blocklists/slurs.txt.
 
-* each length gets its words shuffled with a fixed seed;
-* the lengths are interleaved by spreading the words of each length at regular intervals over the
-  whole file, so a search for "the next word of length n" from a random starting line lands on a
-  nearly uniformly chosen word of that length;
-* lines end with CR LF.
+How the words are laid out: GetWord draws a starting line below 27,000 and, when it wants a word of 3 to
+6 letters, returns the first line of that length after the starting line. A word of length n is therefore
+drawn with a chance proportional to the number of starting lines between it and the previous word of
+length n. So:
 
-The result is checked before it is written; the script stops with a message when a check fails.
-Not run during the build: run it by hand and commit data/dict.txt.
+* the words of 3 to 6 letters, each length shuffled with a fixed seed, are spread at even intervals over
+  the 27,000 starting lines, all but one of each length;
+* the last word of each length comes right after the starting lines, so that a search from any starting
+  line finds one, and it too gets its even share of starting lines;
+* the rest of the starting lines hold words of 7 to 9 letters (drawn only as the first words of longer
+  keys), spread evenly as well; the shorter ones are taken first, which gives 128-bit keys the most
+  randomness (see FILLER_ORDER);
+* the file ends after the four last words: nothing later could ever be drawn.
 
-    python3 tools/make_dict.py [--source /usr/share/dict/american-english] [--output data/dict.txt]
+Lines end with CR LF. The result is checked before it is written; the script stops with a message when a
+check fails, or when the source list is not the one recorded in SOURCE_SHA256 (another version would
+give another dict.txt). It also prints what the list gives: per length, the share of words that can be
+drawn and the randomness of one drawn word, and the bits of randomness of a key of each strength and type.
+
+Not run during the build: run it by hand and commit data/dict.txt. The test tst_dictionary_generator runs
+it into a temporary file and compares the result with data/dict.txt byte for byte.
+
+    python3 tools/make_dict.py [--source FILE] [--output FILE] [--not-inflected FILE]
+    python3 tools/make_dict.py --report-only FILE
 """
 
 import argparse
+import hashlib
+import json
+import math
 import random
 import re
-import string
 import sys
 from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+BLOCKLIST_DIR = ROOT / "tools" / "blocklists"
+
+# The source word list: Debian's package wamerican, version 2020.12.07-2 (SCOWL, size 50).
+SOURCE = Path("/usr/share/dict/american-english")
+SOURCE_PACKAGE = "wamerican 2020.12.07-2"
+SOURCE_SHA256 = "9f513f1ceadb6a01c5485b7dbdfd5118dc66cd70b59cae2851292112d4066a32"
+
+# The vendored lists: npm package, version, file and licence. Every entry of naughty-words' English list
+# is blocked; of cuss, the entries rated 1 ("maybe") or 2 ("likely") to be used as profanity, while those
+# rated 0 ("unlikely": "african", "beaver", "execution") stay.
+BLOCKLISTS = [
+    ("naughty-words", "1.2.0", "en.json", "CC-BY-4.0"),
+    ("cuss", "2.2.0", "index.js", "MIT"),
+]
+CUSS_LEAST_RATING = 1
+SLURS_FILE = BLOCKLIST_DIR / "slurs.txt"
+NOT_INFLECTED_HEADER = (
+    "# Written by tools/make_dict.py: entries of the vendored lists that are no words of the source list\n"
+    "# (abbreviations and spellings) and whose inflections are other, innocent words (\"abid\": \"abided\").\n"
+    "# These entries are blocked alone; every other entry is blocked with its inflections.\n")
 
 SEED = 20240601
 STARTING_LINES = 27000
 LENGTHS = range(3, 10)
 SPREAD_LENGTHS = range(3, 7)
+# Words of these lengths fill the starting lines the short words leave free, in this order of preference.
+# A 128-bit key whose first word has 7, 8 or 9 letters is finished with one word of 5, 4 or 3 letters, and
+# there are more words of 5 letters than of 4 or 3, so a shorter first word makes the stronger key.
+FILLER_ORDER = (7, 8, 9)
 WORD = re.compile(r"[a-z]{3,9}")
 
-# Words nobody wants to read out as a network key: profanity and slurs, with their common inflections.
-BLOCKED = {
-    "arse", "arses", "ass", "asses", "asshole", "assholes", "bastard", "bastards", "bitch", "bitched", "bitches",
-    "bitchier", "bitchy", "bollocks", "chink", "chinks", "coon", "coons", "crap", "crapped", "crappier", "crappy",
-    "craps", "cunt", "cunts", "damn", "damned", "damning", "damns", "dago", "dagos", "dick", "dicks", "dildo",
-    "dildos", "dyke", "dykes", "fag", "faggot", "faggots", "fags", "fuck", "fucked", "fucker", "fuckers",
-    "fucking", "fucks", "gook", "gooks", "goddamn", "goddamned", "honkies", "honky", "jap", "japs", "kike",
-    "kikes", "nazi", "nazis", "negro", "negroes", "nigger", "niggers", "piss", "pissed", "pisses", "pissing",
-    "porn", "porno", "rape", "raped", "rapes", "raping", "rapist", "rapists", "retard", "retarded", "retards",
-    "shit", "shits", "shitted", "shittier", "shitting", "shitty", "slut", "sluts", "slutty", "spic", "spics",
-    "twat", "twats", "wank", "wanked", "wanker", "wankers", "wetback", "wetbacks", "whore", "whores", "wop",
-    "wops",
-}
+KEY_STRENGTHS = (("64-BIT", 10), ("128-BIT", 26), ("256-BIT", 58))
 
 
-def read_words(source: Path) -> list[str]:
+# ---- blocking -----------------------------------------------------------------------------------------------
+
+def read_naughty_words(path: Path) -> set[str]:
+    return {entry.lower() for entry in json.loads(path.read_text(encoding="utf-8"))}
+
+
+def read_cuss(path: Path) -> set[str]:
+    entries = {}
+    for line in path.read_text(encoding="utf-8").splitlines():
+        m = re.fullmatch(r"\s*(?:'([^']+)'|([A-Za-z0-9_]+)):\s*(\d),?\s*", line)
+        if m:
+            entries[(m.group(1) or m.group(2)).lower()] = int(m.group(3))
+    if not entries:
+        raise SystemExit(f"make_dict.py: no entries read from {path}")
+    return {word for word, rating in entries.items() if rating >= CUSS_LEAST_RATING}
+
+
+def read_slurs(path: Path) -> list[str]:
+    slurs = []
+    for line in path.read_text(encoding="utf-8").splitlines():
+        line = line.split("#", 1)[0].strip()
+        if line:
+            if not re.fullmatch(r"[a-z]+", line):
+                raise SystemExit(f"make_dict.py: {path}: not a lower-case word: {line!r}")
+            slurs.append(line)
+    return slurs
+
+
+def listed_words() -> set[str]:
+    """Every entry of the vendored lists, as a-z words: multi-word entries also joined up ("blow job")."""
+    entries = set()
+    for package, version, file, _ in BLOCKLISTS:
+        path = BLOCKLIST_DIR / f"{package}-{version}" / file
+        entries |= read_naughty_words(path) if file.endswith(".json") else read_cuss(path)
+    words = set()
+    for entry in entries:
+        for form in (entry, re.sub(r"[\s-]+", "", entry)):
+            if re.fullmatch(r"[a-z]+", form):
+                words.add(form)
+    return words
+
+
+def inflections(word: str) -> set[str]:
+    """The word and its simple inflections: plural and -s, -es, -ed, -er(s), -ing(s), with a final e
+    dropped, a final consonant doubled or a final y turned into i where English spelling does so."""
+    forms = {word} | {word + e for e in ("es", "ed", "er", "ers", "ing", "ings")}
+    if not word.endswith(("s", "x", "z", "sh", "ch")):
+        forms.add(word + "s")
+    if word.endswith("e"):
+        forms |= {word + "d", word + "r", word + "rs", word[:-1] + "ing", word[:-1] + "ings"}
+    if len(word) >= 3 and word[-1] in "bdglmnprt" and word[-2] in "aeiou" and word[-3] not in "aeiou":
+        forms |= {word + word[-1] + e for e in ("ed", "er", "ers", "ing", "ings")}
+    if word.endswith("y") and len(word) >= 2 and word[-2] not in "aeiou":
+        forms |= {word[:-1] + e for e in ("ies", "ied", "ier", "iers", "iest")}
+    return forms
+
+
+def blocked_words(source_words: set[str]) -> tuple[set[str], list[str]]:
+    """The blocked words, and the listed entries that were blocked alone, without inflections: those that
+    are no words of the source list (abbreviations and spellings such as "abid" or "shav") and whose
+    inflections would be innocent words ("abided", "shaving")."""
+    blocked, alone = set(), []
+    for word in sorted(listed_words()):
+        if word in source_words:
+            blocked |= inflections(word)
+        else:
+            blocked.add(word)
+            if (inflections(word) - {word}) & source_words:
+                alone.append(word)
+    return blocked, alone
+
+
+def is_blocked(word: str, blocked: set[str], slurs: list[str]) -> bool:
+    return word in blocked or any(slur in word for slur in slurs)
+
+
+# ---- the source list and the layout -------------------------------------------------------------------------
+
+def read_source(source: Path) -> list[str]:
     with source.open(encoding="utf-8") as f:
-        words = {line.strip("\n") for line in f if WORD.fullmatch(line.strip("\n"))}
-    return sorted(words - BLOCKED)
+        return sorted({line.rstrip("\n") for line in f if WORD.fullmatch(line.rstrip("\n"))})
+
+
+def spread(groups: list[list[str]], ideal_positions: list[list[float]]) -> list[str]:
+    """Merges the groups by each word's ideal position; ties go to the group listed first."""
+    slots = []
+    for g, (group, positions) in enumerate(zip(groups, ideal_positions)):
+        slots.extend((position, g, i, word) for i, (word, position) in enumerate(zip(group, positions)))
+    slots.sort()
+    return [word for _, _, _, word in slots]
 
 
 def arrange(words: list[str], seed: int) -> list[str]:
     rng = random.Random(seed)
     by_length = {n: sorted(w for w in words if len(w) == n) for n in LENGTHS}
-    total = len(words)
-    slots = []
-    for n, group in by_length.items():
-        rng.shuffle(group)
-        step = total / len(group)
-        # Word i of this length wants position (i + 0.5) * step; merging all lengths by that ideal
-        # position keeps every length evenly spread.
-        slots.extend(((i + 0.5) * step, n, word) for i, word in enumerate(group))
-    slots.sort()
-    return [word for _, _, word in slots]
+    for n in LENGTHS:
+        rng.shuffle(by_length[n])
+
+    groups, positions, last_words = [], [], []
+    for n in SPREAD_LENGTHS:
+        group = by_length[n]
+        step = STARTING_LINES / len(group)
+        # Word i stands at (i + 1) * step, so it is found from the step starting lines before it; the last
+        # word, at (len) * step = STARTING_LINES, is the one placed after the starting lines.
+        groups.append(group[:-1])
+        positions.append([(i + 1) * step for i in range(len(group) - 1)])
+        last_words.append(group[-1])
+
+    free = STARTING_LINES - sum(len(g) for g in groups)
+    filler = []
+    for n in FILLER_ORDER:
+        filler.extend(by_length[n][: free - len(filler)])
+    if len(filler) < free:
+        raise SystemExit(f"make_dict.py: only {len(filler)} words to fill {free} starting lines")
+    rng.shuffle(filler)
+    groups.append(filler)
+    positions.append([(j + 0.5) * STARTING_LINES / free for j in range(free)])
+    return spread(groups, positions) + last_words
 
 
-def check(lines: list[str]) -> list[str]:
+# ---- what a list gives ---------------------------------------------------------------------------------------
+
+def draw_chances(lines: list[str], length: int) -> dict[str, float]:
+    """The chance of each word of the given length being returned by GetWord(length); words that can never
+    be drawn are absent. A starting line with no such word after it adds to no word (the draw fails)."""
+    chances: dict[str, float] = {}
+    starts = min(STARTING_LINES, len(lines))
+    pending = 0  # starting lines whose search has not met a word of this length yet
+    for index, word in enumerate(lines):
+        if len(word) == length and pending:
+            chances[word] = chances.get(word, 0.0) + pending / STARTING_LINES
+            pending = 0
+        if index < starts:
+            pending += 1
+        elif not pending:
+            break
+    return chances
+
+
+def entropy(chances) -> float:
+    return -sum(p * math.log2(p) for p in chances if p > 0)
+
+
+def length_figures(lines: list[str]) -> dict[int, tuple[int, int, float, float]]:
+    """Per length 3 to 6: (words in the list, words that can be drawn, entropy of one draw, log2 of count)."""
+    figures = {}
+    for n in SPREAD_LENGTHS:
+        count = len({w for w in lines if len(w) == n})
+        chances = draw_chances(lines, n)
+        figures[n] = (count, len(chances), entropy(chances.values()), math.log2(count) if count else 0.0)
+    return figures
+
+
+class Factor:
+    """A word chosen by one draw: its total chance (mass) and sum of p log2 p over its words."""
+
+    def __init__(self, chances):
+        chances = list(chances)
+        self.mass = sum(chances)
+        self.plogp = sum(p * math.log2(p) for p in chances if p > 0)
+
+
+def dictionary_key_bits(lines: list[str], key_length: int) -> float:
+    """Exact entropy in bits of the dictionary key that KeyAssembly builds for this key length, found by
+    listing every shape (the lengths of its words in order) the assembly can give.
+
+    The words of a key are separated by hyphens, so a key's shape is known from the key, and the chance of
+    a key is the sum over the ways the assembly can make it. A shape made in one way has the chance of a
+    product of independent draws. A shape can be made in two ways only when its first word could be the
+    first word of the loop as well as the word put in front for a shortfall of 7 to 9; the later words play
+    the same part either way, so the first word's chance is then that of both draws added. Keys are drawn
+    again whenever the shortfall is 2 or less, so the result is the entropy given that no retry was needed.
+    """
+    starts = lines[:STARTING_LINES]
+    loop_chance: dict[str, float] = {}
+    for w in starts:
+        loop_chance[w] = loop_chance.get(w, 0.0) + 1 / STARTING_LINES
+    lengths = sorted({len(w) for w in starts})
+    tail_chance = {n: draw_chances(lines, n) for n in range(3, 7)}
+    loop_factor = {n: Factor(p for w, p in loop_chance.items() if len(w) == n) for n in lengths}
+    tail_factor = {n: Factor(tail_chance[n].values()) for n in range(3, 7)}
+    threshold = key_length - 9
+
+    # shape -> (made with the first word drawn by the loop, made with the first word put in front)
+    shapes: dict[tuple[int, ...], list[bool]] = {}
+
+    def walk(loop: tuple[int, ...], size: int) -> None:
+        if size < threshold:
+            for n in lengths:
+                walk(loop + (n,), size + n + 1)
+            return
+        shortfall = key_length - size
+        if 3 <= shortfall <= 6:
+            shapes.setdefault(loop + (shortfall,), [False, False])[0] = True
+        elif 7 <= shortfall <= 9:
+            front, back = {7: (3, 3), 8: (4, 3), 9: (4, 4)}[shortfall]
+            shapes.setdefault((front,) + loop + (back,), [False, False])[1] = True
+
+    walk((), 0)
+
+    total_mass = 0.0
+    total_plogp = 0.0
+    for shape, (by_loop, by_front) in shapes.items():
+        first = shape[0]
+        if len(shape) == 1:  # a key of one word, drawn by the shortfall step alone (64 bit)
+            factors = [tail_factor[first]]
+        elif by_loop and by_front:
+            combined: dict[str, float] = {w: p for w, p in loop_chance.items() if len(w) == first}
+            for w, p in tail_chance[first].items():
+                combined[w] = combined.get(w, 0.0) + p
+            factors = [Factor(combined.values())]
+        elif by_loop:
+            factors = [loop_factor[first]]
+        else:
+            factors = [tail_factor[first]]
+        if len(shape) > 1:
+            factors += [loop_factor[n] for n in shape[1:-1]] + [tail_factor[shape[-1]]]
+        mass, plogp = 1.0, 0.0
+        for f in factors:
+            mass, plogp = mass * f.mass, plogp * f.mass + mass * f.plogp
+        total_mass += mass
+        total_plogp += plogp
+    # Chance of a key: its product over the chance that an attempt is kept.
+    return math.log2(total_mass) - total_plogp / total_mass
+
+
+def key_bits(lines: list[str]) -> dict[str, tuple[float, float, float]]:
+    hex_bits = tuple(4.0 * digits for _, digits in KEY_STRENGTHS)
+    letter_bits = tuple(digits // 2 * math.log2(26) for _, digits in KEY_STRENGTHS)
+    word_bits = tuple(dictionary_key_bits(lines, digits // 2) for _, digits in KEY_STRENGTHS)
+    return {"HEX": hex_bits, "Random": letter_bits, "Dictionary": word_bits}
+
+
+def report(lines: list[str]) -> str:
+    out = [f"{len(lines)} lines"]
+    for n, (count, reachable, h, log_count) in length_figures(lines).items():
+        out.append(f"  {n} letters: {reachable}/{count} can be drawn ({100 * reachable / count:.1f} %), "
+                   f"one draw {h:.3f} bits of log2(count) {log_count:.3f} ({100 * h / log_count:.2f} %)")
+    out.append("  bits of randomness per key  " + "  ".join(f"{s:>8}" for s, _ in KEY_STRENGTHS))
+    for kind, bits in key_bits(lines).items():
+        out.append(f"    {kind:<26}" + "  ".join(f"{b:8.1f}" for b in bits))
+    return "\n".join(out)
+
+
+# ---- checks ----------------------------------------------------------------------------------------------------
+
+def check(lines: list[str], blocked: set[str], slurs: list[str]) -> list[str]:
     problems = []
     if len(lines) < STARTING_LINES:
         problems.append(f"only {len(lines)} lines")
     if len(set(lines)) != len(lines):
         problems.append("duplicate words")
-    head = lines[:STARTING_LINES]
-    missing_letters = set(string.ascii_lowercase) - {w[0] for w in head}
-    if missing_letters:
-        problems.append(f"no starting word begins with {''.join(sorted(missing_letters))}")
-    missing_lengths = set(LENGTHS) - {len(w) for w in head}
-    if missing_lengths:
-        problems.append(f"no starting word has length {sorted(missing_lengths)}")
-    for n in SPREAD_LENGTHS:
-        at = [i for i, w in enumerate(lines) if len(w) == n]
-        gaps = [b - a for a, b in zip(at, at[1:])]
-        mean = (at[-1] - at[0]) / len(gaps)
-        if max(gaps) > 2 * mean:
-            problems.append(f"length {n}: longest gap {max(gaps)} exceeds twice the mean gap {mean:.1f}")
-        if at[-1] < STARTING_LINES:
-            problems.append(f"length {n}: no word follows starting line {STARTING_LINES - 1}")
+    bad = [w for w in lines if not WORD.fullmatch(w)]
+    if bad:
+        problems.append(f"not words of 3 to 9 letters a-z: {bad[:5]}")
+    kept_blocked = [w for w in lines if is_blocked(w, blocked, slurs)]
+    if kept_blocked:
+        problems.append(f"blocked words kept: {kept_blocked[:5]}")
+    for n, (count, reachable, h, log_count) in length_figures(lines).items():
+        if reachable != count:
+            problems.append(f"length {n}: only {reachable} of {count} words can be drawn")
+        if h < 0.99 * log_count:
+            problems.append(f"length {n}: one draw gives {h:.3f} bits, under 99 % of {log_count:.3f}")
+        if any(len(w) == n for w in lines[STARTING_LINES + 4:]):
+            problems.append(f"length {n}: words after line {STARTING_LINES + 4}")
     return problems
 
 
 def main() -> int:
-    root = Path(__file__).resolve().parent.parent
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--source", type=Path, default=Path("/usr/share/dict/american-english"))
-    parser.add_argument("--output", type=Path, default=root / "data" / "dict.txt")
+    parser.add_argument("--source", type=Path, default=SOURCE)
+    parser.add_argument("--output", type=Path, default=ROOT / "data" / "dict.txt")
+    parser.add_argument("--not-inflected", type=Path, default=BLOCKLIST_DIR / "not-inflected.txt",
+                        help="where to write the listed entries that are blocked without their inflections")
+    parser.add_argument("--report-only", type=Path, metavar="FILE",
+                        help="print what an existing dict.txt gives, and write nothing")
     args = parser.parse_args()
 
-    lines = arrange(read_words(args.source), SEED)
-    problems = check(lines)
+    if args.report_only:
+        text = args.report_only.read_bytes().decode("utf-8")
+        lines = re.split(r"\r\n|\n|\r", text)
+        if lines and lines[-1] == "":
+            lines.pop()
+        print(report(lines))
+        return 0
+
+    digest = hashlib.sha256(args.source.read_bytes()).hexdigest()
+    if digest != SOURCE_SHA256:
+        print(f"make_dict.py: {args.source} is not the word list of {SOURCE_PACKAGE} (SHA-256 {digest});"
+              " another list gives another dict.txt", file=sys.stderr)
+        return 1
+
+    source = read_source(args.source)
+    blocked, alone = blocked_words(set(source))
+    slurs = read_slurs(SLURS_FILE)
+    words = [w for w in source if not is_blocked(w, blocked, slurs)]
+    lines = arrange(words, SEED)
+    problems = check(lines, blocked, slurs)
     if problems:
         print("make_dict.py: " + "; ".join(problems), file=sys.stderr)
         return 1
     args.output.write_bytes("".join(w + "\r\n" for w in lines).encode("ascii"))
-    print(f"wrote {len(lines)} words to {args.output}")
+    args.not_inflected.write_text(NOT_INFLECTED_HEADER + "".join(w + "\n" for w in alone), encoding="ascii")
+
+    listed = listed_words()
+    missed = [s for s in slurs if s not in listed]
+    print(f"source: {SOURCE_PACKAGE}, {len(source)} words of 3 to 9 letters a-z")
+    print("blocklists: " + ", ".join(f"{p} {v} ({lic})" for p, v, _, lic in BLOCKLISTS) +
+          f"; {len(slurs)} slurs of {SLURS_FILE.name}, {len(missed)} of them in neither list: {' '.join(missed)}")
+    print(f"left out: {len(source) - len(words)} words; kept {len(words)}, of which {len(lines)} are used")
+    print(f"wrote {args.output}: " + report(lines))
     return 0
 
 
