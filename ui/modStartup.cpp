@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
+#include <QStandardPaths>
 
 #ifndef TAVRIX_DATA_DIR
 #define TAVRIX_DATA_DIR ""
@@ -24,6 +25,11 @@ modStartup::modStartup(ProgramServices services)
 
 QStringList modStartup::DictionaryFolders() {
     QStringList folders{QCoreApplication::applicationDirPath()};
+    // The user's own word list, which needs no write access to the program's folders:
+    // ~/.local/share/Tavrix on Linux (beside the settings' ~/.config/Tavrix).
+    const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!userData.isEmpty())
+        folders.append(QDir(userData).filePath(QStringLiteral("Tavrix")));
     const QString installed = QString::fromUtf8(TAVRIX_DATA_DIR);
     if (!installed.isEmpty()) {
         // Relative to the executable's folder, so an installed tree can be moved as a whole.

@@ -32,7 +32,8 @@ public:
     wMain& mainWindow() { return m_main; }
     wSplash& splashWindow() { return m_splash; }
 
-    // Folders searched for dict.txt: beside the executable, then the installed data folder.
+    // Folders searched for dict.txt: beside the executable, then the user's data folder, then the installed
+    // data folder.
     static QStringList DictionaryFolders();
 
 signals:

@@ -337,6 +337,24 @@ private slots:
         QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
         QCOMPARE(folders.removeDuplicates(), 0);
     }
+
+    // dict.txt is looked up beside the program, then in the user's data folder, then in the installed data
+    // folder; WordSource takes the first folder of the list that has one.
+    void dictionaryFoldersAreBesideTheProgramThenTheUsersDataFolderThenTheInstalledOne() {
+        QTemporaryDir dataHome;
+        QVERIFY(dataHome.isValid());
+        const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+        const QStringList folders = modStartup::DictionaryFolders();
+        if (oldDataHome.isNull())
+            qunsetenv("XDG_DATA_HOME");
+        else
+            qputenv("XDG_DATA_HOME", oldDataHome);
+
+        const QString besideProgram = QCoreApplication::applicationDirPath();
+        QCOMPARE(folders, (QStringList{besideProgram, dataHome.filePath(QStringLiteral("Tavrix")),
+                                       QDir::cleanPath(besideProgram + QStringLiteral("/../share/tavrix"))}));
+    }
 };
 
 QTEST_MAIN(tst_StartupLifecycle)
