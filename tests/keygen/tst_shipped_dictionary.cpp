@@ -1,3 +1,5 @@
+#include "keygen/KeyStrength.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -258,6 +260,38 @@ private slots:
         const QList<int> at = positionsOfLength(length);
         const auto after = std::count_if(at.begin(), at.end(), [](int i) { return i >= kStartingLines; });
         QCOMPARE(after, 1);
+    }
+
+    // The README's table of bits per key holds what the shipped list gives, one decimal rounded.
+    void theReadmeTableOfBitsPerKeyIsWhatTheShippedListGives() {
+        const QRegularExpression row(
+            QStringLiteral("^\\| (64|128|256) bit \\| ([0-9.]+) \\| ([0-9.]+) \\| ([0-9.]+) \\|$"),
+            QRegularExpression::MultilineOption);
+        const QString readme = QString::fromUtf8(readFile(QStringLiteral(TAVRIX_SOURCE_DIR "/README.md")));
+        auto it = row.globalMatch(readme);
+        QStringList strengths;
+        tavrix::KeyStrengthMeter meter;
+        const QStringList folders{QStringLiteral(TAVRIX_DATA_DIR)};
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            strengths.append(m.captured(1));
+            const int hexDigits = m.captured(1).toInt() == 64 ? 10 : m.captured(1).toInt() == 128 ? 26 : 58;
+            const QList<std::pair<QString, QString>> columns{{QStringLiteral("HEX"), QStringLiteral("0")},
+                                                             {QStringLiteral("ASCII"), QStringLiteral("0")},
+                                                             {QStringLiteral("ASCII"), QStringLiteral("1")}};
+            for (int c = 0; c < columns.size(); ++c) {
+                const auto bits = meter.bits(hexDigits, columns[c].first, columns[c].second, folders);
+                QVERIFY(bits.has_value());
+                const double stated = m.captured(2 + c).toDouble();
+                QVERIFY2(std::abs(stated - *bits) <= 0.05,
+                         qPrintable(QStringLiteral("%1 bit, column %2: the README says %3, the list gives %4")
+                                        .arg(m.captured(1))
+                                        .arg(c + 1)
+                                        .arg(m.captured(2 + c))
+                                        .arg(*bits, 0, 'f', 2)));
+            }
+        }
+        QCOMPARE(strengths, (QStringList{"64", "128", "256"}));
     }
 };
 
