@@ -303,16 +303,21 @@ void wMain::GenerateKey() {
     Load();
     const QPointer<QWidget> loadedWindow = window();
     const int strength = m_ui->cboKeyStrength->currentIndex();
+    const qint32 hexDigits = strength >= 0 ? m_ui->cboKeyStrength->itemData(strength).toInt() : 0;
+    const QString keyType = m_ui->cboKeyType->currentText();
+    const QString method = tag();
     // With no strength selected there is nothing to build: the key field is emptied.
     std::optional<QString> key = QString();
-    if (strength >= 0) {
-        key = TryAssembleKey(m_words, m_ui->cboKeyStrength->itemData(strength).toInt(), m_ui->cboKeyType->currentText(),
-                             tag());
-    }
+    if (strength >= 0)
+        key = TryAssembleKey(m_words, hexDigits, keyType, method);
     // A message box during assembly runs a nested event loop; the window may have gone meanwhile.
     if (!loadedWindow || loadedWindow != window())
         return;
     m_ui->txtKey->setPlainText(key.value_or(QString()));
+    // The tooltip states how strong the key shown is, and goes with it.
+    m_ui->txtKey->setToolTip(key && !key->isEmpty()
+                                 ? m_strength.toolTip(hexDigits, keyType, method, m_services.dictionaryFolders)
+                                 : QString());
     // A failed generation has reported itself; the clipboard keeps what it held.
     if (key && checkValue(m_ui->chkAutoClipboard) == 1)
         CopyToClipboard();

@@ -8,7 +8,8 @@
 //                   the control's event exactly as a user's choice would, but only when the value changes.
 //   SettingsAccess  the six stored choices: read once in Form_Load, written the moment a control changes.
 //   keygen          AssembleKey builds a key from the plain values read off the controls; the result goes
-//                   into txtKey and, when chkAutoClipboard is ticked, onto the clipboard.
+//                   into txtKey and, when chkAutoClipboard is ticked, onto the clipboard. KeyStrengthMeter
+//                   gives the key's bits of randomness for txtKey's tooltip.
 //   ShellLauncher   opens the credit links (ShellExe in the program).
 //
 // A key travels: tbrMisc button "_generatekey" -> GenerateKey -> AssembleKey (GetRnd / GetWord) -> txtKey
@@ -16,6 +17,7 @@
 
 #include "Form.h"
 #include "ImageList.h"
+#include "keygen/KeyStrength.h"
 #include "keygen/WordSource.h"
 #include "settings/SettingKeys.h"
 #include "shell/modWinXP.h"
@@ -103,6 +105,7 @@ private:
 
     MainWindowServices m_services;
     WordSource m_words;
+    KeyStrengthMeter m_strength; // the figure in txtKey's tooltip
     wSplash* m_splash = nullptr;
     ModuleHandle m_hMod = 0;
     int m_unloadCount = 0;

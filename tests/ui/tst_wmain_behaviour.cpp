@@ -408,6 +408,49 @@ private slots:
         QCOMPARE(clipboardText(), QString());
     }
 
+    void theKeyFieldsTooltipStatesTheStrengthOfTheKeyShown_data() {
+        QTest::addColumn<QString>("strength");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("method");
+        QTest::addColumn<QString>("tooltip");
+        QTest::newRow("a 64-bit HEX key has 40 bits") << "0" << "0" << "0" << "about 40 bits of randomness";
+        QTest::newRow("a 256-bit HEX key has 232 bits") << "2" << "0" << "1" << "about 232 bits of randomness";
+        QTest::newRow("a 128-bit random key has 61 bits") << "1" << "1" << "0" << "about 61 bits of randomness";
+        QTest::newRow("a 64-bit dictionary key from the shipped list has 12 bits")
+            << "0" << "1" << "1" << "about 12 bits of randomness";
+        QTest::newRow("a 128-bit dictionary key from the shipped list has 29 bits")
+            << "1" << "1" << "1" << "about 29 bits of randomness";
+        QTest::newRow("a 256-bit dictionary key from the shipped list has 62 bits")
+            << "2" << "1" << "1" << "about 62 bits of randomness";
+    }
+    void theKeyFieldsTooltipStatesTheStrengthOfTheKeyShown() {
+        QFETCH(QString, strength);
+        QFETCH(QString, type);
+        QFETCH(QString, method);
+        QFETCH(QString, tooltip);
+        MainWindowHarness h;
+        h.store.set("Key Strength", strength);
+        h.store.set("Key Type", type);
+        h.store.set("ASCII Mode", method);
+        h.main->Load();
+        QCOMPARE(h.control<QPlainTextEdit>("txtKey")->toolTip(), QString());
+        h.main->GenerateKey();
+        QVERIFY(!h.text().isEmpty());
+        QCOMPARE(h.control<QPlainTextEdit>("txtKey")->toolTip(), tooltip);
+    }
+
+    void theTooltipGoesWithTheKeyWhenNoKeyIsShown() {
+        QTemporaryDir empty;
+        MainWindowHarness h(QStringList{empty.path()});
+        h.main->Load();
+        h.main->GenerateKey(); // 128-bit random letters
+        QCOMPARE(h.control<QPlainTextEdit>("txtKey")->toolTip(), QStringLiteral("about 61 bits of randomness"));
+        h.option(1)->setChecked(true); // dictionary, and there is none
+        h.main->GenerateKey();
+        QCOMPARE(h.text(), QString());
+        QCOMPARE(h.control<QPlainTextEdit>("txtKey")->toolTip(), QString());
+    }
+
     void aMissingDictionaryReportsOnceAndLeavesTheKeyEmpty() {
         QTemporaryDir empty;
         MainWindowHarness h(QStringList{empty.path()});
