@@ -45,14 +45,20 @@ private slots:
         QTest::addColumn<QString>("method");
         QTest::addColumn<double>("bits");
         const double letter = std::log2(26.0);
-        QTest::newRow("a 64-bit hex key has 4 bits per digit") << 10 << "HEX" << "1" << 40.0;
-        QTest::newRow("a 128-bit hex key has 4 bits per digit") << 26 << "HEX" << "0" << 104.0;
-        QTest::newRow("a 256-bit hex key has 4 bits per digit") << 58 << "HEX" << "0" << 232.0;
-        QTest::newRow("a 64-bit random key has log2(26) bits per letter") << 10 << "ASCII" << "0" << 5 * letter;
-        QTest::newRow("a 128-bit random key has log2(26) bits per letter") << 26 << "ASCII" << "0" << 13 * letter;
-        QTest::newRow("a 256-bit random key has log2(26) bits per letter") << 58 << "ASCII" << "0" << 29 * letter;
-        QTest::newRow("a type text other than HEX gives letters, half as many as digits")
-            << 26 << "hex" << "0" << 13 * letter;
+        QTest::newRow("a 64-bit hex key has 4 bits per digit") << 10 << "HEX"
+                                                               << "1" << 40.0;
+        QTest::newRow("a 128-bit hex key has 4 bits per digit") << 26 << "HEX"
+                                                                << "0" << 104.0;
+        QTest::newRow("a 256-bit hex key has 4 bits per digit") << 58 << "HEX"
+                                                                << "0" << 232.0;
+        QTest::newRow("a 64-bit random key has log2(26) bits per letter") << 10 << "ASCII"
+                                                                          << "0" << 5 * letter;
+        QTest::newRow("a 128-bit random key has log2(26) bits per letter") << 26 << "ASCII"
+                                                                           << "0" << 13 * letter;
+        QTest::newRow("a 256-bit random key has log2(26) bits per letter") << 58 << "ASCII"
+                                                                           << "0" << 29 * letter;
+        QTest::newRow("a type text other than HEX gives letters, half as many as digits") << 26 << "hex"
+                                                                                          << "0" << 13 * letter;
     }
     void fixedFiguresOfHexAndLetterKeys() {
         QFETCH(int, hexDigits);
@@ -115,7 +121,7 @@ private slots:
         QHash<QString, double> keyChances;
         int runs = 0;
         const std::function<void(const std::deque<double>&, double)> play = [&](const std::deque<double>& draws,
-                                                                                  double chance) {
+                                                                                double chance) {
             QVERIFY2(draws.size() <= 8, "a key took more draws than any shape needs");
             ScriptedRandomSource random(draws);
             RecordingMessageSink sink;
@@ -149,8 +155,9 @@ private slots:
         QVERIFY(lines.has_value());
         const auto figure = DictionaryKeyBits(*lines, hexDigits / 2);
         QVERIFY(figure.has_value());
-        QVERIFY2(std::abs(*figure - entropy) < 1e-9,
-                 qPrintable(QStringLiteral("measured %1, keys give %2").arg(*figure, 0, 'f', 12).arg(entropy, 0, 'f', 12)));
+        QVERIFY2(
+            std::abs(*figure - entropy) < 1e-9,
+            qPrintable(QStringLiteral("measured %1, keys give %2").arg(*figure, 0, 'f', 12).arg(entropy, 0, 'f', 12)));
     }
 
     void drawChancesFollowTheStartingLinesBeforeEachWord() {

@@ -243,7 +243,8 @@ private slots:
             }
         }
         const double most = std::log2(double(at.size()));
-        QVERIFY2(entropy >= 0.99 * most, qPrintable(QStringLiteral("one draw gives %1 bits of %2").arg(entropy).arg(most)));
+        QVERIFY2(entropy >= 0.99 * most,
+                 qPrintable(QStringLiteral("one draw gives %1 bits of %2").arg(entropy).arg(most)));
     }
 
     // Words after the starting lines are found only by a search running past line 26,999; one word of each

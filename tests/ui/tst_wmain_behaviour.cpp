@@ -409,29 +409,27 @@ private slots:
     }
 
     void theKeyFieldsTooltipStatesTheStrengthOfTheKeyShown_data() {
-        QTest::addColumn<QString>("strength");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("method");
+        // The stored Key Strength, Key Type and ASCII Mode, and the tooltip after one generation.
+        QTest::addColumn<QStringList>("stored");
         QTest::addColumn<QString>("tooltip");
-        QTest::newRow("a 64-bit HEX key has 40 bits") << "0" << "0" << "0" << "about 40 bits of randomness";
-        QTest::newRow("a 256-bit HEX key has 232 bits") << "2" << "0" << "1" << "about 232 bits of randomness";
-        QTest::newRow("a 128-bit random key has 61 bits") << "1" << "1" << "0" << "about 61 bits of randomness";
+        QTest::newRow("a 64-bit HEX key has 40 bits") << QStringList{"0", "0", "0"} << "about 40 bits of randomness";
+        QTest::newRow("a 256-bit HEX key has 232 bits") << QStringList{"2", "0", "1"} << "about 232 bits of randomness";
+        QTest::newRow("a 128-bit random key has 61 bits")
+            << QStringList{"1", "1", "0"} << "about 61 bits of randomness";
         QTest::newRow("a 64-bit dictionary key from the shipped list has 12 bits")
-            << "0" << "1" << "1" << "about 12 bits of randomness";
+            << QStringList{"0", "1", "1"} << "about 12 bits of randomness";
         QTest::newRow("a 128-bit dictionary key from the shipped list has 29 bits")
-            << "1" << "1" << "1" << "about 29 bits of randomness";
+            << QStringList{"1", "1", "1"} << "about 29 bits of randomness";
         QTest::newRow("a 256-bit dictionary key from the shipped list has 62 bits")
-            << "2" << "1" << "1" << "about 62 bits of randomness";
+            << QStringList{"2", "1", "1"} << "about 62 bits of randomness";
     }
     void theKeyFieldsTooltipStatesTheStrengthOfTheKeyShown() {
-        QFETCH(QString, strength);
-        QFETCH(QString, type);
-        QFETCH(QString, method);
+        QFETCH(QStringList, stored);
         QFETCH(QString, tooltip);
         MainWindowHarness h;
-        h.store.set("Key Strength", strength);
-        h.store.set("Key Type", type);
-        h.store.set("ASCII Mode", method);
+        h.store.set("Key Strength", stored[0]);
+        h.store.set("Key Type", stored[1]);
+        h.store.set("ASCII Mode", stored[2]);
         h.main->Load();
         QCOMPARE(h.control<QPlainTextEdit>("txtKey")->toolTip(), QString());
         h.main->GenerateKey();
