@@ -279,14 +279,15 @@ std::optional<double> KeyStrengthMeter::bits(qint32 hexDigits, const QString& ke
         const QFileInfo info(WordSource::DictionaryPath(folder));
         if (!info.exists())
             continue;
-        const Measured now{info.filePath(), info.size(), info.lastModified(), keyLength, std::nullopt};
-        if (m_last && m_last->path == now.path && m_last->size == now.size && m_last->modified == now.modified &&
-            m_last->keyLength == keyLength)
-            return m_last->bits;
-        m_last = now;
+        Measured now{info.filePath(), info.size(), info.lastModified(), std::nullopt};
+        const auto known = m_measured.constFind(keyLength);
+        if (known != m_measured.cend() && known->path == now.path && known->size == now.size &&
+            known->modified == now.modified)
+            return known->bits;
         if (const auto lines = ReadDrawableLines(now.path, keyLength))
-            m_last->bits = DictionaryKeyBits(*lines, keyLength);
-        return m_last->bits;
+            now.bits = DictionaryKeyBits(*lines, keyLength);
+        m_measured.insert(keyLength, now);
+        return now.bits;
     }
     return std::nullopt;
 }

@@ -49,10 +49,9 @@ private:
         QString path;
         qint64 size = 0;
         QDateTime modified;
-        qint32 keyLength = 0;
         std::optional<double> bits;
     };
-    std::optional<Measured> m_last;
+    QHash<qint32, Measured> m_measured; // by key length
 };
 
 } // namespace tavrix
