@@ -1,6 +1,7 @@
 #include "Toolbar.h"
 
-#include <QApplication>
+#include "RovingTabStop.h"
+
 #include <QKeyEvent>
 #include <QToolButton>
 #include <algorithm>
@@ -13,39 +14,10 @@ void Toolbar::adoptButtons() {
     m_buttons = findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
     std::sort(m_buttons.begin(), m_buttons.end(),
               [](const QToolButton* a, const QToolButton* b) { return a->x() < b->x(); });
-    for (QToolButton* button : m_buttons) {
-        button->installEventFilter(this);
-        if (m_pageTabs) {
-            // A page shown by the mouse or a screen reader moves the stop with it, unless the user is
-            // moving along the row right now.
-            connect(button, &QToolButton::toggled, this, [this](bool checked) {
-                if (checked && !holdsFocus())
-                    makeTabStop(currentButton());
-            });
-        }
-    }
-    m_lastFocused = m_buttons.value(0);
-    makeTabStop(currentButton());
-}
-
-QToolButton* Toolbar::currentButton() const {
-    if (m_pageTabs) {
-        for (QToolButton* button : m_buttons) {
-            if (button->isChecked())
-                return button;
-        }
-    }
-    return m_lastFocused ? m_lastFocused : m_buttons.value(0);
-}
-
-void Toolbar::makeTabStop(QToolButton* stop) {
     for (QToolButton* button : m_buttons)
-        button->setFocusPolicy(button == stop ? Qt::TabFocus : Qt::NoFocus);
-}
-
-bool Toolbar::holdsFocus() const {
-    const QWidget* focus = QApplication::focusWidget();
-    return focus && isAncestorOf(focus);
+        button->installEventFilter(this);
+    new RovingTabStop(QList<QAbstractButton*>(m_buttons.cbegin(), m_buttons.cend()),
+                      m_pageTabs ? RovingTabStop::Entry::Checked : RovingTabStop::Entry::LastFocused, this);
 }
 
 bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
@@ -53,16 +25,6 @@ bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
     if (!button || !m_buttons.contains(button))
         return QWidget::eventFilter(watched, event);
     switch (event->type()) {
-    case QEvent::FocusIn:
-        m_lastFocused = button;
-        makeTabStop(button);
-        break;
-    case QEvent::FocusOut:
-        // The focus has already moved on: when it left the row, the row is entered at its current button
-        // next time.
-        if (!holdsFocus())
-            makeTabStop(currentButton());
-        break;
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->modifiers() & ~Qt::KeypadModifier)

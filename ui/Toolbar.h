@@ -7,6 +7,8 @@ class QToolButton;
 
 namespace tavrix {
 
+class RovingTabStop;
+
 // A row of tool buttons that the keyboard meets as one stop in the Tab order, as toolbars and page tabs
 // usually work: Tab enters the row at its current button, the arrow keys (and Home/End) move along it and
 // wrap round, Space, Return and Enter press the focused button, and Tab leaves the row.
@@ -32,13 +34,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QToolButton* currentButton() const;
-    void makeTabStop(QToolButton* stop);
-    bool holdsFocus() const;
-
     bool m_pageTabs = false;
     QList<QToolButton*> m_buttons;
-    QToolButton* m_lastFocused = nullptr;
 };
 
 } // namespace tavrix

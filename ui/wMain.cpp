@@ -4,6 +4,7 @@
 #include "Captions.h"
 #include "ClickLabel.h"
 #include "LinkTargets.h"
+#include "RovingTabStop.h"
 #include "SettingsAccess.h"
 #include "TavrixVersion.h"
 #include "keygen/ClipboardCopy.h"
@@ -149,6 +150,8 @@ QWidget* wMain::createWindow() {
 
     m_ui->tbrMain->adoptButtons();
     m_ui->tbrMisc->adoptButtons();
+    // Tab enters the method choice at the chosen option; the arrow keys choose another.
+    new RovingTabStop({optASCIIMode[1], optASCIIMode[0]}, RovingTabStop::Entry::Checked, window);
     // The pages lie stacked; those beneath the one on top are hidden, so that only the page the user sees
     // takes the focus and key presses. The focus starts on the pressed page button.
     showPage(m_ui->tbrMain_1->property("key").toString());

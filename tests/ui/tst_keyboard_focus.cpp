@@ -91,21 +91,29 @@ private slots:
     // Tab goes round the controls of the page on top, in the order of their tab numbers in the layout:
     // the page buttons (3) first, then the page's own controls. A toolbar and a group of option buttons are
     // one stop each; the arrow keys move within them.
+    // The option buttons are entered at the chosen one, as option groups usually are.
     void tabGoesRoundThePageOnTopInLayoutOrder_data() {
         QTest::addColumn<QString>("pageButton");
+        QTest::addColumn<QString>("method");
         QTest::addColumn<QStringList>("stops");
-        QTest::newRow("the generate page")
+        QTest::newRow("the generate page, Random chosen")
             << "tbrMain_1"
-            << QStringList{"tbrMain_1", "txtKey", "tbrMisc_1", "cboKeyType", "cboKeyStrength", "optASCIIMode_1"};
+            << "0" << QStringList{"tbrMain_1", "txtKey", "tbrMisc_1", "cboKeyType", "cboKeyStrength", "optASCIIMode_0"};
+        QTest::newRow("the generate page, Dictionary chosen")
+            << "tbrMain_1"
+            << "1" << QStringList{"tbrMain_1", "txtKey", "tbrMisc_1", "cboKeyType", "cboKeyStrength", "optASCIIMode_1"};
         QTest::newRow("the settings page")
             << "tbrMain_2"
-            << QStringList{"tbrMain_2", "chkGenerateOnStartup", "chkGenerateOnChange", "chkAutoClipboard"};
-        QTest::newRow("the about page") << "tbrMain_3" << QStringList{"tbrMain_3", "imgLogo", "labVasht", "labQuorlen"};
+            << "0" << QStringList{"tbrMain_2", "chkGenerateOnStartup", "chkGenerateOnChange", "chkAutoClipboard"};
+        QTest::newRow("the about page") << "tbrMain_3"
+                                        << "0" << QStringList{"tbrMain_3", "imgLogo", "labVasht", "labQuorlen"};
     }
     void tabGoesRoundThePageOnTopInLayoutOrder() {
         QFETCH(QString, pageButton);
+        QFETCH(QString, method);
         QFETCH(QStringList, stops);
         MainWindowHarness h;
+        h.store.set(QStringLiteral("ASCII Mode"), method);
         QVERIFY(showActive(h));
         h.button(pageButton.toLatin1().constData())->click();
         h.button(pageButton.toLatin1().constData())->setFocus(Qt::OtherFocusReason);
