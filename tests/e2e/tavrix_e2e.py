@@ -791,7 +791,8 @@ def opener_cases(suite):
             except subprocess.TimeoutExpired:
                 raise CaseFailure("the program did not answer for the clipboard within 1 s of the link click")
             check_equal(answer, key, f"the clipboard, answered in {time.monotonic() - started:.2f} s")
-            # And its window still works.
+            # And its window still works, brought back as a task bar would.
+            suite.desktop.run("xdotool", "windowmap", "--sync", str(window))
             suite.desktop.activate(window)
             wait_for(lambda: suite.desktop.wm_state(window) == "Normal", 5, "the main window to be restored")
             suite.show_page(program, "tbrMain_1")
