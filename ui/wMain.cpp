@@ -19,6 +19,7 @@
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QTextDocument>
 #include <QTimer>
 
 // Off by default; QT_LOGGING_RULES="tavrix.startup.debug=true" prints the load step's duration, which the
@@ -128,6 +129,9 @@ QWidget* wMain::createWindow() {
     keyFont.setStyleHint(QFont::TypeWriter);
     keyFont.setPointSizeF(9);
     m_ui->txtKey->setFont(keyFont);
+    // The field holds two lines of the key face; the default margin of four pixels on each side left room
+    // for less than that, so a two-line key got a scroll bar.
+    m_ui->txtKey->document()->setDocumentMargin(2);
 
     fraContainer = {m_ui->fraContainer_0, m_ui->fraContainer_1, m_ui->fraContainer_2};
     picAntiFlicker = {m_ui->picAntiFlicker_0, m_ui->picAntiFlicker_1, m_ui->picAntiFlicker_2};
