@@ -4,6 +4,7 @@
 #include "Captions.h"
 #include "ClickLabel.h"
 #include "LinkTargets.h"
+#include "ParentDrawnFrame.h"
 #include "RovingTabStop.h"
 #include "SettingsAccess.h"
 #include "TavrixVersion.h"
@@ -132,6 +133,7 @@ QWidget* wMain::createWindow() {
     // The field holds two lines of the key face; the default margin of four pixels on each side left room
     // for less than that, so a two-line key got a scroll bar.
     m_ui->txtKey->document()->setDocumentMargin(2);
+    ParentDrawnFrame::attach(m_ui->txtKey);
 
     fraContainer = {m_ui->fraContainer_0, m_ui->fraContainer_1, m_ui->fraContainer_2};
     picAntiFlicker = {m_ui->picAntiFlicker_0, m_ui->picAntiFlicker_1, m_ui->picAntiFlicker_2};

@@ -81,8 +81,8 @@ private slots:
                  qPrintable(QStringLiteral("bold ink %1, regular ink %2").arg(bold).arg(regular)));
     }
 
-    // The key field's frame is whole on every side: the rows and columns along its edges, as the window
-    // draws them, differ from the white inside of the field.
+    // The key field's frame is whole on every side: along each edge, within the field's last device pixels,
+    // there is a line at least half as dark as the frame's left edge, which every scale draws whole.
     void theKeyFieldsFrameIsDrawnOnEverySide() {
         MainWindowHarness h;
         h.main->Load();
@@ -92,18 +92,28 @@ private slots:
         auto* field = h.control<QPlainTextEdit>("txtKey");
         const QImage picture = window->grab().toImage();
         const qreal scale = picture.devicePixelRatio();
-        const QRect logical(field->mapTo(window, QPoint(0, 0)), field->size());
-        // The field in device pixels, as far as it reaches; its frame lies within one device pixel of each edge.
-        const int left = qCeil(logical.left() * scale), right = qFloor((logical.right() + 1) * scale) - 1;
-        const int top = qCeil(logical.top() * scale), bottom = qFloor((logical.bottom() + 1) * scale) - 1;
-        const QRgb inside = picture.pixel((left + right) / 2, (top + bottom) / 2);
-        const auto drawn = [&](int x, int y) { return picture.pixel(x, y) != inside; };
+        const QRectF device(QPointF(field->mapTo(window, QPoint(0, 0))) * scale, QSizeF(field->size()) * scale);
+        const int left = qFloor(device.left()), right = qCeil(device.right()) - 1;
+        const int top = qFloor(device.top()), bottom = qCeil(device.bottom()) - 1;
         const int midX = (left + right) / 2, midY = (top + bottom) / 2;
-        QVERIFY2(drawn(midX, top) || drawn(midX, top + 1), "no top edge");
-        QVERIFY2(drawn(midX, bottom) || drawn(midX, bottom - 1), "no bottom edge");
-        QVERIFY2(drawn(left, midY) || drawn(left + 1, midY), "no left edge");
-        // The right edge lies beside the scroll bar's place; look at it too.
-        QVERIFY2(drawn(right, midY) || drawn(right - 1, midY), "no right edge");
+        const int inside = qGray(picture.pixel(midX, midY));
+        int frame = 255;
+        for (int x = left; x <= left + 2; ++x)
+            frame = qMin(frame, qGray(picture.pixel(x, midY)));
+        QVERIFY2(frame < inside - 30, qPrintable(QStringLiteral("no left edge (%1 inside %2)").arg(frame).arg(inside)));
+        const int halfway = (frame + inside) / 2;
+        const auto darkest = [&](bool rows, int from, int to, int at) {
+            int value = 255;
+            for (int i = from; i <= to; ++i)
+                value = qMin(value, qGray(rows ? picture.pixel(at, i) : picture.pixel(i, at)));
+            return value;
+        };
+        QVERIFY2(darkest(true, top, top + 1, midX) <= halfway,
+                 qPrintable(QStringLiteral("top edge %1, frame %2").arg(darkest(true, top, top + 1, midX)).arg(frame)));
+        QVERIFY2(
+            darkest(true, bottom - 1, bottom, midX) <= halfway,
+            qPrintable(
+                QStringLiteral("bottom edge %1, frame %2").arg(darkest(true, bottom - 1, bottom, midX)).arg(frame)));
     }
 };
 
