@@ -177,6 +177,21 @@ private slots:
         QVERIFY(h.store.writes().isEmpty());
     }
 
+    void theArrowKeysChooseTheAsciiMethodAndTabComesBackToTheChoice() {
+        MainWindowHarness h;
+        QVERIFY(showActive(h));
+        h.option(0)->setFocus(Qt::TabFocusReason);
+        h.store.clearWrites();
+        press(Qt::Key_Right);
+        QCOMPARE(focusName(), QStringLiteral("optASCIIMode_1"));
+        QVERIFY(h.option(1)->isChecked());
+        QCOMPARE(h.writtenKeys(), QStringList{"ASCII Mode=1"});
+        press(Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("tbrMain_1"));
+        press(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focusName(), QStringLiteral("optASCIIMode_1"));
+    }
+
     void aMouseClickOnAPageButtonMovesTheTabStopToIt() {
         MainWindowHarness h;
         QVERIFY(showActive(h));
