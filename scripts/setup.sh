@@ -12,7 +12,8 @@ PACKAGES=(
     libbenchmark-dev clang libclang-rt-14-dev
     fonts-liberation2
     wamerican   # the source word list of data/dict.txt, which tst_dictionary_generator regenerates
-    xvfb xauth xdotool xclip x11-utils openbox python3
+    xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
+    dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian
 )
 

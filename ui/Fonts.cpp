@@ -7,8 +7,10 @@ namespace tavrix {
 
 void RegisterBundledFonts() {
     static const bool registered = [] {
-        for (const char* file : {":/fonts/tahoma.ttf", ":/fonts/tahomabd.ttf"})
-            QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        // Only the regular face: the free bold face that goes with it carries the regular outlines on wider
+        // spacing, so bold text set in it looked regular. Without it, bold text is the regular face made
+        // bold by the font engine.
+        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/tahoma.ttf"));
         return true;
     }();
     (void)registered;

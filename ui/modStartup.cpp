@@ -46,6 +46,7 @@ void modStartup::Main() {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_splash.Load();
     m_splash.Show();
+    m_splash.WaitUntilPainted();
     // The splash is a picture without text: the fonts, whose registration first loads the font
     // configuration, are needed only from the main window on, so the splash appears that much sooner.
     RegisterBundledFonts();

@@ -1,8 +1,11 @@
 #include "wMain.h"
 
+#include "Accessibility.h"
 #include "Captions.h"
-#include "ClickFilter.h"
+#include "ClickLabel.h"
 #include "LinkTargets.h"
+#include "ParentDrawnFrame.h"
+#include "RovingTabStop.h"
 #include "SettingsAccess.h"
 #include "TavrixVersion.h"
 #include "keygen/ClipboardCopy.h"
@@ -17,6 +20,7 @@
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QScopeGuard>
+#include <QTextDocument>
 #include <QTimer>
 
 // Off by default; QT_LOGGING_RULES="tavrix.startup.debug=true" prints the load step's duration, which the
@@ -110,6 +114,7 @@ void wMain::Form_Initialize() {
 // ---- layout ---------------------------------------------------------------------------------------------
 
 QWidget* wMain::createWindow() {
+    InstallAccessibleInterfaces();
     auto* window = new QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
     m_ui = std::make_unique<Ui::wMain>();
     m_ui->setupUi(window);
@@ -125,6 +130,10 @@ QWidget* wMain::createWindow() {
     keyFont.setStyleHint(QFont::TypeWriter);
     keyFont.setPointSizeF(9);
     m_ui->txtKey->setFont(keyFont);
+    // The field holds two lines of the key face; the default margin of four pixels on each side left room
+    // for less than that, so a two-line key got a scroll bar.
+    m_ui->txtKey->document()->setDocumentMargin(2);
+    ParentDrawnFrame::attach(m_ui->txtKey);
 
     fraContainer = {m_ui->fraContainer_0, m_ui->fraContainer_1, m_ui->fraContainer_2};
     picAntiFlicker = {m_ui->picAntiFlicker_0, m_ui->picAntiFlicker_1, m_ui->picAntiFlicker_2};
@@ -134,16 +143,25 @@ QWidget* wMain::createWindow() {
         button->setIcon(imlMain().image(button->property("imageIndex").toInt()));
 
     m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
-    for (QLabel* label :
-         {m_ui->labTitle, m_ui->labVersion, m_ui->labProgramming, m_ui->labQuorlen, m_ui->Label2, m_ui->labVasht})
+    for (QLabel* label : std::initializer_list<QLabel*>{m_ui->labTitle, m_ui->labVersion, m_ui->labProgramming,
+                                                        m_ui->labQuorlen, m_ui->Label2, m_ui->labVasht})
         label->adjustSize();
-    for (QLabel* link : {m_ui->labQuorlen, m_ui->labVasht}) {
+    for (QLabel* link : std::initializer_list<QLabel*>{m_ui->labQuorlen, m_ui->labVasht}) {
         QPalette palette = link->palette();
         palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
         link->setPalette(palette);
     }
     centreUnder(m_ui->labQuorlen, m_ui->labProgramming);
     centreUnder(m_ui->labVasht, m_ui->Label2);
+
+    m_ui->tbrMain->adoptButtons();
+    m_ui->tbrMisc->adoptButtons();
+    // Tab enters the method choice at the chosen option; the arrow keys choose another.
+    new RovingTabStop({optASCIIMode[1], optASCIIMode[0]}, RovingTabStop::Entry::Checked, window);
+    // The pages lie stacked; those beneath the one on top are hidden, so that only the page the user sees
+    // takes the focus and key presses. The focus starts on the pressed page button.
+    showPage(m_ui->tbrMain_1->property("key").toString());
+    m_ui->tbrMain_1->setFocus(Qt::OtherFocusReason);
 
     // The timer is enabled in the layout: it starts counting as the controls are created.
     tmrSplashClose = new QTimer(picAntiFlicker[0]);
@@ -185,9 +203,9 @@ void wMain::connectEvents() {
     for (QToolButton* button : {m_ui->tbrMisc_1, m_ui->tbrMisc_2})
         connect(button, &QToolButton::clicked, this, [this, button] { tbrMisc_ButtonClick(button); });
 
-    ClickFilter::attach(m_ui->imgLogo, [this] { imgLogo_Click(); });
-    ClickFilter::attach(m_ui->labQuorlen, [this] { labQuorlen_Click(); });
-    ClickFilter::attach(m_ui->labVasht, [this] { labVasht_Click(); });
+    connect(m_ui->imgLogo, &ClickLabel::clicked, this, [this] { imgLogo_Click(); });
+    connect(m_ui->labQuorlen, &ClickLabel::clicked, this, [this] { labQuorlen_Click(); });
+    connect(m_ui->labVasht, &ClickLabel::clicked, this, [this] { labVasht_Click(); });
     connect(tmrSplashClose, &QTimer::timeout, this, [this] { tmrSplashClose_Timer(); });
 }
 
@@ -392,7 +410,10 @@ void wMain::chkGenerateOnChange_Click() {
 }
 
 void wMain::tbrMain_ButtonClick(const QToolButton* button) {
-    const QString key = button->property("key").toString();
+    showPage(button->property("key").toString());
+}
+
+void wMain::showPage(const QString& key) {
     for (QGroupBox* page : fraContainer)
         page->setVisible(page->property("tag").toString() == key);
 }

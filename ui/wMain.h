@@ -89,6 +89,8 @@ private:
     void setTag(const QString& text);
     void restoreCheckBox(QCheckBox* box, SettingId id);
     void openCreditSite(const char* address);
+    // Shows the page whose tag is key and hides the others.
+    void showPage(const QString& key);
 
     // Event procedures.
     void cboKeyStrength_Click();

@@ -22,6 +22,9 @@ public:
     ~wSplash() override;
 
     void setMain(wMain* main) { m_main = main; }
+    // Returns once a shown splash is on screen with its picture painted, so that a load step run next, with
+    // no event loop to paint it, does not leave it blank.
+    void WaitUntilPainted();
 
 protected:
     QWidget* createWindow() override;

@@ -648,7 +648,238 @@ def settings_cases(suite):
     return cases
 
 
-GROUPS = {"window": window_cases, "dictionary": dictionary_cases, "settings": settings_cases}
+# ================================================================================================================
+# Group "keyboard": the main window from the keyboard alone, real key presses on a real desktop
+# ================================================================================================================
+
+def running_openers(program):
+    """Process ids of the program's stand-in opener that are still alive (not zombies)."""
+    script = os.path.join(program.root, "opener", "xdg-open").encode()
+    alive = []
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as file:
+                command = file.read().split(b"\0")
+            with open(f"/proc/{entry}/stat") as file:
+                stat = file.read()
+        except OSError:
+            continue
+        if script in command and stat[stat.rindex(")") + 2] != "Z":
+            alive.append(int(entry))
+    return alive
+
+
+def fresh_window(program):
+    """The main window as the program first shows it, the splash gone by its own timer, no mouse used."""
+    window = wait_for(program.main_window, 15, "the main window to come up by itself")
+    wait_for(lambda: not program.splash(), 5, "the splash to go")
+    return window
+
+
+def close_by_keyboard(program):
+    """Alt+F4 to the main window, whatever state it is in, and the exit status. The window manager's close
+    reaches the program after every key pressed before it, so what the keys did is done when it ends."""
+    window = program.main_window_any_state()
+    check(window is not None, "the main window is gone")
+    # Escape first, for a list that the keys may have opened.
+    program.desktop.keys(window, "Escape", "alt+F4")
+    return program.wait_exit(10)
+
+
+def check_nothing_happened(program, settings_before):
+    """After the program has ended: no site was opened and no setting changed."""
+    check_equal(program.opener_calls(), [], "calls of the opener")
+    # An opener started just before the end may not have written its call yet; then it is still running.
+    check_equal(running_openers(program), [], "openers still running")
+    check_equal(program.settings_bytes(), settings_before, "the settings file")
+
+
+def keyboard_cases(suite):
+    cases = []
+
+    def keys_on_fresh_window(*keys):
+        program = suite.program().start()
+        window = fresh_window(program)
+        before = program.settings_bytes()
+        suite.desktop.keys(window, *keys)
+        check_equal(suite.desktop.wm_state(window), "Normal", "state of the main window after the keys")
+        check_equal(close_by_keyboard(program), 0, "exit status")
+        check_nothing_happened(program, before)
+
+    cases.append(("Return on a freshly shown window opens nothing and changes no setting",
+                  lambda: keys_on_fresh_window("Return")))
+    cases.append(("Space on a freshly shown window opens nothing and changes no setting",
+                  lambda: keys_on_fresh_window("space")))
+    # The generate page has six stops (page buttons, key field, action buttons, two lists, the method), so
+    # seven presses go once round and on.
+    for tabs in range(1, 8):
+        cases.append((f"Tab x{tabs} then Space on a freshly shown window opens nothing and changes no setting",
+                      lambda tabs=tabs: keys_on_fresh_window(*(["Tab"] * tabs + ["space"]))))
+
+    def keyboard_alone():
+        suite.desktop.set_clipboard("sentinel")
+        program = suite.program(settings=settings_text(Copy_Key_To_Clipboard=1)).start()
+        window = fresh_window(program)
+        # Generate page: page buttons, key field, then the action buttons; Return presses "Generate New Key".
+        suite.desktop.keys(window, "Tab", "Tab", "Return")
+        suite.check_key(suite.new_clipboard("sentinel"), 1, 1, 0)
+        # Back to the page buttons, along to "Settings", show it, into the page, tick the first box.
+        suite.desktop.keys(window, "shift+Tab", "shift+Tab", "Right", "space", "Tab", "space")
+        wait_for(lambda: (program.settings() or {}).get("Settings", {}).get("Generate On Startup") == "1", 5,
+                 '"Generate On Startup" = "1" in the settings file')
+        # Back to the page buttons, along to "About", show it; the logo, then the implementer's name.
+        suite.desktop.keys(window, "shift+Tab", "Right", "Return", "Tab", "Tab", "Return")
+        wait_for(lambda: suite.desktop.wm_state(window) == "Iconic", 5, "the main window to be minimised")
+        wait_for(program.opener_calls, 5, "the opener to be called")
+        check_equal(program.opener_calls(), [[suite.sites["Vasht"]]], "calls of the opener")
+        check_equal(program.settings()["Settings"].get("Generate On Startup"), "1", "the ticked box")
+        check_equal(program.boxes(), [], "message boxes")
+    cases.append(("the keyboard alone makes a key, reaches the settings page and ticks a box (saved), and opens a "
+                  "credit link from the about page", keyboard_alone))
+    return cases
+
+
+# ================================================================================================================
+# Group "opener": a credit link whose opener takes its time
+# ================================================================================================================
+
+def slow_opener(program, seconds):
+    """Replaces the program's stand-in xdg-open by one that notes its pid and arguments, then sleeps."""
+    script = os.path.join(program.root, "opener", "xdg-open")
+    with open(script, "w") as file:
+        file.write("#!/bin/sh\n"
+                   f"{{ echo $$; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; printf -- '--\\n'; }} "
+                   f">> '{program.opener_log}'\n"
+                   f"exec sleep {seconds}\n")
+    os.chmod(script, 0o755)
+
+
+def process_alive(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as file:
+            stat = file.read()
+    except OSError:
+        return False
+    return stat[stat.rindex(")") + 2] != "Z"
+
+
+def opener_cases(suite):
+    cases = []
+
+    def slow_link():
+        suite.desktop.set_clipboard("sentinel")
+        program = suite.program(settings=startup_settings(1, 1, 0))
+        slow_opener(program, 30)
+        program.start()
+        key = suite.new_clipboard("sentinel")
+        window = fresh_window(program)
+        opener = None
+        try:
+            suite.show_page(program, "tbrMain_3")
+            suite.click(program, suite.layout.link("labQuorlen", "labProgramming"))
+            wait_for(lambda: suite.desktop.wm_state(window) == "Iconic", 5, "the main window to be minimised")
+            calls = wait_for(program.opener_calls, 5, "the opener to start")
+            opener = int(calls[0][0])
+            check_equal(calls[0][1:], [suite.sites["Quorlen"]], "arguments of the opener")
+            # The program still answers for the clipboard it holds, at once.
+            started = time.monotonic()
+            try:
+                answer = subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=suite.desktop.env,
+                                        capture_output=True, timeout=1).stdout.decode()
+            except subprocess.TimeoutExpired:
+                raise CaseFailure("the program did not answer for the clipboard within 1 s of the link click")
+            check_equal(answer, key, f"the clipboard, answered in {time.monotonic() - started:.2f} s")
+            # And its window still works, brought back as a task bar would.
+            suite.desktop.run("xdotool", "windowmap", "--sync", str(window))
+            suite.desktop.activate(window)
+            wait_for(lambda: suite.desktop.wm_state(window) == "Normal", 5, "the main window to be restored")
+            suite.show_page(program, "tbrMain_1")
+            suite.check_key(suite.generate(program), 1, 1, 0)
+            check(process_alive(opener), "the opener ended before its time")
+            check_equal(program.boxes(), [], "message boxes")
+            # Quitting leaves the opener to finish its work.
+            check_equal(program.close_main(), 0, "exit status")
+            check(process_alive(opener), "quitting the program ended the opener")
+            check("Destroyed while process" not in program.error_output(),
+                  f"the program says: {program.error_output()!r}")
+        finally:
+            if opener is not None and process_alive(opener):
+                os.kill(opener, signal.SIGKILL)
+    cases.append(("a credit link whose opener runs 30 s leaves the window responsive, and quitting leaves the "
+                  "opener running", slow_link))
+    return cases
+
+
+# ================================================================================================================
+# Group "splash": the splash while a slow load runs, and a double-click on it
+# ================================================================================================================
+
+def splash_cases(suite):
+    from xwd import window_picture  # noqa: E402
+
+    cases = []
+
+    def painted_during_load():
+        # dict.txt is a named pipe: the start-up key's first word waits, in the middle of the load step, until
+        # this case writes the words into the pipe. So the load is surely still running while the splash is
+        # looked at, however long that takes.
+        suite.desktop.set_clipboard("sentinel")
+        program = suite.program(settings=startup_settings(0, 1, 1), dictionary=os.mkfifo).start()
+        splash = wait_for(program.splash, 10, "the splash window")
+        pictures = []
+
+        def painted():
+            pictures.append(window_picture(suite.desktop.env, splash))
+            return len(pictures[-1].colours()) > 32
+        try:
+            wait_for(painted, 10, "the splash to show its picture while the load waits for dict.txt", interval=0.1)
+        except CaseFailure:
+            pictures[-1].save_png(os.path.join(os.environ.get("TMPDIR", "/tmp"), "tavrix-blank-splash.png"))
+            raise
+        check_equal(suite.desktop.clipboard_text(), "sentinel", "clipboard while the load waits")
+        check(not program.main_window(), "the main window is on screen during the load")
+        try:
+            with open(program.dictionary, "wb") as pipe:
+                pipe.write(lines_file(suite.shipped_lines[:27000]))
+        except BrokenPipeError:
+            pass  # the reader stops at the word it needs
+        suite.check_key(suite.new_clipboard("sentinel", 20), 0, 1, 1)
+        wait_for(program.main_window, 10, "the main window after the load")
+    cases.append(("the splash shows its picture while a slow load runs", painted_during_load))
+
+    def double_click_on_shown_splash():
+        program = suite.program().start()
+        window = fresh_window(program)
+        suite.show_page(program, "tbrMain_3")
+        # The splash shown again lies over the middle of the screen, where the main window's credits are.
+        suite.click(program, suite.layout.centre("imgLogo"))
+        splash = wait_for(program.splash, 5, "the splash after a click on the logo")
+        def origin(of):
+            info = suite.desktop.run("xwininfo", "-id", str(of)).stdout
+            return (int(re.search(r"Absolute upper-left X: +(-?\d+)", info).group(1)),
+                    int(re.search(r"Absolute upper-left Y: +(-?\d+)", info).group(1)))
+        x, y = suite.layout.link("labQuorlen", "labProgramming")
+        x, y = origin(window)[0] + x, origin(window)[1] + y
+        left, top = origin(splash)
+        check(left <= x < left + 122 and top <= y < top + 350, "the programmer's name does not lie under the splash")
+        suite.desktop.run("xdotool", "mousemove", str(x), str(y), "click", "1")
+        clicked = time.monotonic()
+        wait_for(lambda: not program.splash(), 2, "the splash to close after the first click")
+        # The second click of a slow double-click: the pointer has not moved, but the pause is longer than the
+        # desktop's double-click time (400 ms), so the program sees a click of its own.
+        time.sleep(max(0.0, clicked + 0.6 - time.monotonic()))
+        suite.desktop.run("xdotool", "click", "1")
+        check_equal(close_by_keyboard(program), 0, "exit status")
+        check_equal(program.opener_calls(), [], "calls of the opener")
+    cases.append(("the second click of a slow double-click that closes the splash shown again opens no credit link",
+                  double_click_on_shown_splash))
+    return cases
+
+
+GROUPS = {"window": window_cases, "dictionary": dictionary_cases, "settings": settings_cases,
+          "keyboard": keyboard_cases, "opener": opener_cases, "splash": splash_cases}
 
 
 def main():

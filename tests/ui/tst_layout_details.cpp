@@ -1,0 +1,121 @@
+// How the main window draws what it shows: a long key in the key field, the bold headings of the about page,
+// and the key field's frame. Run once at the ordinary scale and once with QT_SCALE_FACTOR=1.5.
+#include "Fonts.h"
+#include "MainWindowHarness.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtTest>
+
+using namespace tavrix;
+using namespace tavrix::test;
+
+namespace {
+
+// How much ink a text takes when drawn black on white in a font: the sum of the darkness of its pixels.
+qint64 ink(const QFont& font, const QString& text) {
+    QImage image(400, 60, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(4, 40), text);
+    }
+    qint64 sum = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            sum += 255 - qGray(image.pixel(x, y));
+    }
+    return sum;
+}
+
+} // namespace
+
+class tst_LayoutDetails : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { RegisterBundledFonts(); }
+
+    // The longest keys: 58 hexadecimal digits fill two lines, a 29-letter one one line; neither may need a
+    // scroll bar in the two-line field.
+    void theLongestKeysFitTheFieldWithoutAScrollBar_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("a 256-bit HEX key of 58 digits") << QStringLiteral("0123456789abcdef").repeated(4).left(58) << 2;
+        QTest::newRow("a 256-bit dictionary key") << "tonal-bequeath-pottery-abhors" << 1;
+        QTest::newRow("a 256-bit random key") << QString(29, QLatin1Char('w')) << 1;
+    }
+    void theLongestKeysFitTheFieldWithoutAScrollBar() {
+        QFETCH(QString, key);
+        QFETCH(int, lines);
+        MainWindowHarness h;
+        h.main->Load();
+        auto* field = h.control<QPlainTextEdit>("txtKey");
+        field->setPlainText(key);
+        h.main->window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.main->window()));
+        QCOMPARE(field->document()->documentLayout()->documentSize().height(), qreal(lines));
+        QVERIFY2(!field->verticalScrollBar()->isVisible(), "the field shows a scroll bar");
+        QCOMPARE(field->verticalScrollBar()->maximum(), 0);
+    }
+
+    // The headings "Programming" and "Implementation" are bold: drawn in their font they take clearly more
+    // ink than in the window's regular font.
+    void theHeadingsAreDrawnBold_data() {
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("Programming") << "labProgramming";
+        QTest::newRow("Implementation") << "Label2";
+    }
+    void theHeadingsAreDrawnBold() {
+        QFETCH(QString, heading);
+        MainWindowHarness h;
+        h.main->Load();
+        auto* label = h.control<QLabel>(heading.toLatin1().constData());
+        const qint64 bold = ink(label->font(), label->text());
+        const qint64 regular = ink(h.main->window()->font(), label->text());
+        QVERIFY2(bold * 100 >= regular * 125,
+                 qPrintable(QStringLiteral("bold ink %1, regular ink %2").arg(bold).arg(regular)));
+    }
+
+    // The key field's frame is whole on every side: along each edge, within the field's last device pixels,
+    // there is a line at least half as dark as the frame's left edge, which every scale draws whole.
+    void theKeyFieldsFrameIsDrawnOnEverySide() {
+        MainWindowHarness h;
+        h.main->Load();
+        QWidget* window = h.main->window();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* field = h.control<QPlainTextEdit>("txtKey");
+        const QImage picture = window->grab().toImage();
+        const qreal scale = picture.devicePixelRatio();
+        const QRectF device(QPointF(field->mapTo(window, QPoint(0, 0))) * scale, QSizeF(field->size()) * scale);
+        const int left = qFloor(device.left()), right = qCeil(device.right()) - 1;
+        const int top = qFloor(device.top()), bottom = qCeil(device.bottom()) - 1;
+        const int midX = (left + right) / 2, midY = (top + bottom) / 2;
+        const int inside = qGray(picture.pixel(midX, midY));
+        int frame = 255;
+        for (int x = left; x <= left + 2; ++x)
+            frame = qMin(frame, qGray(picture.pixel(x, midY)));
+        QVERIFY2(frame < inside - 30, qPrintable(QStringLiteral("no left edge (%1 inside %2)").arg(frame).arg(inside)));
+        const int halfway = (frame + inside) / 2;
+        const auto darkest = [&](bool rows, int from, int to, int at) {
+            int value = 255;
+            for (int i = from; i <= to; ++i)
+                value = qMin(value, qGray(rows ? picture.pixel(at, i) : picture.pixel(i, at)));
+            return value;
+        };
+        QVERIFY2(darkest(true, top, top + 1, midX) <= halfway,
+                 qPrintable(QStringLiteral("top edge %1, frame %2").arg(darkest(true, top, top + 1, midX)).arg(frame)));
+        QVERIFY2(
+            darkest(true, bottom - 1, bottom, midX) <= halfway,
+            qPrintable(
+                QStringLiteral("bottom edge %1, frame %2").arg(darkest(true, bottom - 1, bottom, midX)).arg(frame)));
+    }
+};
+
+QTEST_MAIN(tst_LayoutDetails)
+#include "tst_layout_details.moc"

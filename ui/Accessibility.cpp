@@ -1,0 +1,100 @@
+#include "Accessibility.h"
+
+#include "ClickLabel.h"
+#include "Toolbar.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QToolButton>
+
+namespace tavrix {
+
+namespace {
+
+class ToolbarInterface final : public QAccessibleWidget {
+public:
+    explicit ToolbarInterface(Toolbar* toolbar) : QAccessibleWidget(toolbar) {}
+    QAccessible::Role role() const override {
+        return static_cast<const Toolbar*>(widget())->holdsPageTabs() ? QAccessible::PageTabList : QAccessible::ToolBar;
+    }
+};
+
+// Every action a screen reader or voice control may try on a page tab clicks it, so the page shown and the
+// button pressed never disagree.
+class PageTabInterface final : public QAccessibleWidget {
+public:
+    explicit PageTabInterface(QToolButton* button) : QAccessibleWidget(button, QAccessible::PageTab) {}
+
+    QString text(QAccessible::Text t) const override {
+        QString text = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && text.isEmpty())
+            text = button()->text().trimmed();
+        return text;
+    }
+    QAccessible::State state() const override {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.focusable = true; // the arrow keys reach every tab, though only one is a Tab stop
+        state.selectable = true;
+        state.selected = button()->isChecked();
+        return state;
+    }
+    QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction() || actionName == toggleAction())
+            button()->click();
+        else if (actionName == setFocusAction())
+            button()->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    QToolButton* button() const { return static_cast<QToolButton*>(widget()); }
+};
+
+class ClickLabelInterface final : public QAccessibleWidget {
+public:
+    explicit ClickLabelInterface(ClickLabel* label) : QAccessibleWidget(label) {}
+
+    QAccessible::Role role() const override { return label()->isLink() ? QAccessible::Link : QAccessible::Button; }
+    QString text(QAccessible::Text t) const override {
+        QString text = QAccessibleWidget::text(t);
+        if (t == QAccessible::Name && text.isEmpty())
+            text = label()->text();
+        return text;
+    }
+    QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction())
+            label()->click();
+        else if (actionName == setFocusAction())
+            label()->setFocus(Qt::OtherFocusReason);
+    }
+
+private:
+    ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
+};
+
+QAccessibleInterface* interfaceFor(const QString& /*className*/, QObject* object) {
+    if (auto* toolbar = qobject_cast<Toolbar*>(object))
+        return new ToolbarInterface(toolbar);
+    if (auto* button = qobject_cast<QToolButton*>(object)) {
+        const auto* row = qobject_cast<const Toolbar*>(button->parentWidget());
+        if (row && row->holdsPageTabs())
+            return new PageTabInterface(button);
+        return nullptr;
+    }
+    if (auto* label = qobject_cast<ClickLabel*>(object))
+        return new ClickLabelInterface(label);
+    return nullptr;
+}
+
+} // namespace
+
+void InstallAccessibleInterfaces() {
+    static const bool installed = [] {
+        QAccessible::installFactory(interfaceFor);
+        return true;
+    }();
+    (void)installed;
+}
+
+} // namespace tavrix
