@@ -81,7 +81,8 @@ struct Line {
 // of the file does not start another (empty) line.
 class LineReader {
 public:
-    explicit LineReader(QFile& file) : m_file(file), m_buffer(kKeptPartialBytes + kChunk + kPadding, '\0') {}
+    LineReader(QFile& file, qint64& bytesRead)
+        : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk + kPadding, '\0') {}
 
     // False at the end of the file, and when reading fails (failed() then says so).
     bool next(Line& line) {
@@ -185,6 +186,7 @@ private:
             if (n == 0)
                 break;
             got += n;
+            m_bytesRead += n;
         }
         return got;
     }
@@ -205,6 +207,7 @@ private:
     }
 
     QFile& m_file;
+    qint64& m_bytesRead;
     std::vector<char> m_buffer;
     qint64 m_bufferOffset = 0; // file offset of the buffer's first byte
     size_t m_pos = 0;          // next byte to look at
@@ -282,7 +285,7 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
     if (!openRegularFile(file))
         return fail(Diagnostic(lPos, QString(), QString(), lRequiredLength));
 
-    LineReader reader(file);
+    LineReader reader(file, m_bytesRead);
     Line line;
     bool anyLine = false;
     const auto text = [&reader](const Line& l) {
