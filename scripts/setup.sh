@@ -12,7 +12,7 @@ PACKAGES=(
     libbenchmark-dev clang libclang-rt-14-dev
     fonts-liberation2
     xvfb xauth xdotool xclip x11-utils openbox python3
-    desktop-file-utils appstream lintian gdb
+    desktop-file-utils appstream lintian gdb dbus
 )
 
 tavrix_install_missing() {

@@ -154,6 +154,7 @@ class Desktop:
         self.display = ":" + number.decode().strip()
         self.env = {"DISPLAY": self.display, "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
                     "HOME": os.environ.get("HOME", "/root")}
+        self._start_session_bus()
         self._config = tempfile.mkdtemp(prefix="tavrix-e2e-wm-")
         wm_env = dict(self.env, XDG_CONFIG_HOME=self._config, XDG_CACHE_HOME=self._config)
         self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=wm_env, stdout=subprocess.DEVNULL,
@@ -162,6 +163,35 @@ class Desktop:
                  "the window manager")
         self._clipboard_owner = None
         self._xlib = _Xlib(self.display)
+
+    def _start_session_bus(self):
+        """A session bus of this desktop's own, as a desktop session has, so that a program started here does
+        not launch one itself (one that outlives the program and the desktop). Without dbus-daemon the
+        programs get an address where no bus is, which also keeps them from launching one."""
+        if not shutil.which("dbus-daemon"):
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/tavrix-e2e-no-bus"
+            return
+        read_end, write_end = os.pipe()
+        try:
+            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"],
+                                   pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   env=self.env, preexec_fn=_die_with_driver)
+            self.processes.insert(0, bus)  # stopped after the programs and the X server
+            os.close(write_end)
+            write_end = None
+            address = b""
+            deadline = time.monotonic() + 10
+            while not address.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+                check(ready, "dbus-daemon did not report its address within 10 s")
+                chunk = os.read(read_end, 256)
+                check(chunk, "dbus-daemon ended before it reported its address")
+                address += chunk
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address.decode().strip()
 
     def close(self):
         self._xlib.close()
@@ -337,7 +367,8 @@ class Program:
                     os.lchown(name, *self._ids)
         self.env = {"DISPLAY": desktop.display, "PATH": opener_folder + ":/usr/bin:/bin",
                     "XDG_CONFIG_HOME": self.config_home, "HOME": os.path.join(self.root, "home"),
-                    "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8"}
+                    "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8",
+                    "DBUS_SESSION_BUS_ADDRESS": desktop.env["DBUS_SESSION_BUS_ADDRESS"]}
         if not opener:
             self.env["PATH"] = opener_folder
         # So the suite can also drive a sanitizer build and have its reports end the program with a failure.

@@ -3,6 +3,7 @@
 # the sourcing script runs from its EXIT trap.
 
 XSESSION_XVFB_PID=""
+XSESSION_BUS_PID=""
 XSESSION_APP_PID=""
 
 fail() {
@@ -22,6 +23,20 @@ xsession_start_x() {
     done
     [ -s "$scratch/display" ] || fail "Xvfb gave no display number within 10 s"
     export DISPLAY=":$(head -n1 "$scratch/display")"
+    # A session bus of the session's own: without one, the program would launch a bus itself that
+    # outlives it and the X server.
+    if command -v dbus-daemon >/dev/null; then
+        dbus-daemon --session --nofork --print-address=3 3>"$scratch/bus" 2>"$scratch/bus.log" &
+        XSESSION_BUS_PID=$!
+        for ((i = 0; i < 100; ++i)); do
+            [ -s "$scratch/bus" ] && break
+            sleep 0.1
+        done
+        [ -s "$scratch/bus" ] || fail "dbus-daemon gave no address within 10 s: $(cat "$scratch/bus.log")"
+        export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$scratch/bus")
+    else
+        export DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/tavrix-install-no-bus
+    fi
 }
 
 # Writes a settings store that makes the program generate an ASCII dictionary key of 13 characters
@@ -135,6 +150,11 @@ xsession_stop_app() {
 
 xsession_cleanup() {
     xsession_stop_app
+    if [ -n "$XSESSION_BUS_PID" ]; then
+        kill "$XSESSION_BUS_PID" 2>/dev/null || true
+        wait "$XSESSION_BUS_PID" 2>/dev/null || true
+        XSESSION_BUS_PID=""
+    fi
     if [ -n "$XSESSION_XVFB_PID" ]; then
         kill "$XSESSION_XVFB_PID" 2>/dev/null || true
         wait "$XSESSION_XVFB_PID" 2>/dev/null || true

@@ -60,6 +60,8 @@ private slots:
     void aSettingsFileThatIsNoRegularFileIsNeverOpened_data();
     void aSettingsFileThatIsNoRegularFileIsNeverOpened();
     void readingSixKeysAndWritingThreeOpensTheFileOnce();
+    void aFileTheUserMayNotReadIsReportedAndNeverWritten();
+    void aLinkToARegularFileIsWrittenThroughAndStays();
 
 private:
     QString folderOf(const QString& application) const { return m_home.filePath(application); }
@@ -554,7 +556,11 @@ void TestQSettingsStore::readingSixKeysAndWritingThreeOpensTheFileOnce() {
     writeFile(app, "[General]\nTheme=dark\n\n[Settings]\nASCII%20Mode=1\nKey%20Strength=\" 2\"\nKey%20Type=abc\n"
                    "Generate%20On%20Startup=1\n\n[Other]\nx=y\n");
     OpenCounter opens(folderOf(app), app + QStringLiteral(".conf"));
-    QVERIFY(opens.valid());
+    // inotify instances are counted per user; when root has used them all up (programs left running on a
+    // shared machine), the row runs as another user, who has instances of their own.
+    if (!opens.valid() && ::geteuid() == 0)
+        TAVRIX_RUN_UNPRIVILEGED();
+    QVERIFY2(opens.valid(), "inotify_init1 failed (see fs.inotify.max_user_instances)");
     // The order in which the main window reads and writes back while it loads.
     const auto read = [&](const char* key) {
         return tavrix::ReadSetting(m_store, app, kSection, QString::fromLatin1(key), QStringLiteral("dflt"));
@@ -579,6 +585,44 @@ void TestQSettingsStore::readingSixKeysAndWritingThreeOpensTheFileOnce() {
     QCOMPARE(check.value(QStringLiteral("Settings/Key Type")).toString(), QStringLiteral("0"));
     QCOMPARE(check.value(QStringLiteral("Theme")).toString(), QStringLiteral("dark"));
     QCOMPARE(check.value(QStringLiteral("Other/x")).toString(), QStringLiteral("y"));
+}
+
+void TestQSettingsStore::aFileTheUserMayNotReadIsReportedAndNeverWritten() {
+    TAVRIX_RUN_UNPRIVILEGED();
+    const QString app = QStringLiteral("NotReadable");
+    const QByteArray before = "[Settings]\nKey%20Type=0\n";
+    writeFile(app, before);
+    QVERIFY(QFile::setPermissions(fileOf(app), QFileDevice::WriteOwner));
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("dflt")),
+             QStringLiteral("dflt"));
+    const auto problem = m_store.readProblem(app);
+    QVERIFY(problem.has_value());
+    QCOMPARE(problem->location, fileOf(app));
+    QCOMPARE(problem->reason, QStringLiteral("Permission denied"));
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("2"));
+    QVERIFY(!outcome.saved);
+    QCOMPARE(outcome.location, fileOf(app));
+    QVERIFY(QFile::setPermissions(fileOf(app), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(readFile(app), before);
+}
+
+void TestQSettingsStore::aLinkToARegularFileIsWrittenThroughAndStays() {
+    // A settings file kept elsewhere (a collection of the user's own files) and linked into place.
+    const QString app = QStringLiteral("Linked");
+    QVERIFY(QDir().mkpath(folderOf(app)));
+    const QString target = m_home.filePath(QStringLiteral("kept-elsewhere.conf"));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\nKey%20Type=0\n");
+    file.close();
+    QVERIFY(QFile::link(target, fileOf(app)));
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("dflt")),
+             QStringLiteral("0"));
+    QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("1")).saved);
+    QVERIFY(QFileInfo(fileOf(app)).isSymLink());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[Settings]\nKey%20Type=1\n"));
 }
 
 QTEST_GUILESS_MAIN(TestQSettingsStore)
