@@ -36,40 +36,81 @@ QString LetterKey(WordSource& words, qint32 keyLength) {
     return key;
 }
 
-// Words joined by single hyphens, exactly keyLength characters long. A word loop that leaves two
-// characters or fewer to fill cannot be finished with the words of 3 to 6 letters the shortfall step
-// asks for, so the whole key is drawn again. std::nullopt when a GetWord call failed (it has shown its
-// message) or when no attempt fitted (reported here).
-std::optional<QString> DictionaryKey(WordSource& words, qint32 keyLength) {
-    for (int attempt = 0; attempt < kDictionaryAttempts; ++attempt) {
-        QString key;
-        bool drew = false;
-        while (key.size() < keyLength - 9) {
-            const auto word = words.GetWord(0);
-            if (!word)
-                return std::nullopt;
-            drew = true;
-            key += *word + QLatin1Char('-');
-        }
+// What a key can hold: exactly keyLength characters, each printable ASCII (0x20 to 0x7E), as an access
+// point takes a WEP key in ASCII. Dictionary lines are used as they stand, so a control character, a
+// letter beyond ASCII or one whose lower case is two characters makes the key unusable.
+bool UsableKey(const QString& key, qint32 keyLength) {
+    if (key.size() != keyLength)
+        return false;
+    for (const QChar c : key) {
+        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
+            return false;
+    }
+    return true;
+}
 
-        const auto shortfall = static_cast<qint32>(keyLength - key.size());
-        if (shortfall >= 3 && shortfall <= 6) {
-            const auto word = words.GetWord(shortfall);
-            if (!word)
-                return std::nullopt;
-            return key + *word;
+// One assembly from the dictionary: words joined by single hyphens, keyLength characters long when every
+// word had the length asked for. Nothing when the word loop left two characters or fewer to fill, which
+// words of 3 to 6 letters cannot do; failed is set when a GetWord call failed (it has shown its message).
+std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength, bool& drew, bool& failed) {
+    QString key;
+    while (key.size() < keyLength - 9) {
+        const auto word = words.GetWord(0);
+        if (!word) {
+            failed = true;
+            return std::nullopt;
         }
-        if (shortfall >= 7 && shortfall <= 9) {
-            const auto front = words.GetWord(shortfall == 7 ? 3 : 4);
-            if (!front)
-                return std::nullopt;
-            const auto back = words.GetWord(shortfall == 9 ? 4 : 3);
-            if (!back)
-                return std::nullopt;
-            return *front + QLatin1Char('-') + key + *back;
+        drew = true;
+        key += *word + QLatin1Char('-');
+    }
+
+    const auto shortfall = static_cast<qint32>(keyLength - key.size());
+    if (shortfall >= 3 && shortfall <= 6) {
+        const auto word = words.GetWord(shortfall);
+        if (!word) {
+            failed = true;
+            return std::nullopt;
+        }
+        return key + *word;
+    }
+    if (shortfall >= 7 && shortfall <= 9) {
+        const auto front = words.GetWord(shortfall == 7 ? 3 : 4);
+        if (!front) {
+            failed = true;
+            return std::nullopt;
+        }
+        const auto back = words.GetWord(shortfall == 9 ? 4 : 3);
+        if (!back) {
+            failed = true;
+            return std::nullopt;
+        }
+        return *front + QLatin1Char('-') + key + *back;
+    }
+    return std::nullopt;
+}
+
+// A dictionary key in lower case that UsableKey accepts. An assembly that does not give one is started
+// again with fresh draws, up to kDictionaryAttempts times and while the generation has read less than
+// kGenerationByteBudget bytes of the dictionary. std::nullopt when a GetWord call failed (it has shown its
+// message) or when no attempt gave a usable key (reported here).
+std::optional<QString> DictionaryKey(WordSource& words, qint32 keyLength) {
+    const qint64 bytesBefore = words.bytesRead();
+    for (int attempt = 0; attempt < kDictionaryAttempts; ++attempt) {
+        bool drew = false;
+        bool failed = false;
+        const auto assembled = AssembleFromWords(words, keyLength, drew, failed);
+        if (failed)
+            return std::nullopt;
+        if (assembled) {
+            const QString key = assembled->toLower();
+            if (UsableKey(key, keyLength))
+                return key;
+            drew = true;
         }
         if (!drew)
             break; // nothing was drawn, so another attempt would end the same way
+        if (words.bytesRead() - bytesBefore >= kGenerationByteBudget)
+            break;
     }
     words.sink().show(
         Message{MessageIcon::Critical, QStringLiteral("GenerateKey() Error.."),
@@ -94,8 +135,7 @@ std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const
     if (methodTag == QLatin1String(kMethodDictionary)) {
         if (keyLength <= 0)
             return QString();
-        const auto key = DictionaryKey(words, keyLength);
-        return key ? std::optional<QString>(key->toLower()) : std::nullopt;
+        return DictionaryKey(words, keyLength);
     }
     return QString();
 }

@@ -11,6 +11,10 @@ inline constexpr const char* kKeyTypeHex = "HEX";
 inline constexpr const char* kMethodRandom = "0";
 inline constexpr const char* kMethodDictionary = "1";
 
+// The most dictionary bytes one generation reads before it gives up on a dictionary that cannot make the
+// key (each attempt that overshoots reads up to the whole file again).
+inline constexpr qint64 kGenerationByteBudget = qint64(1) << 30;
+
 // Builds one key from the window's current choices and returns it in lower case:
 //  hexDigits   the strength's nominal length in hexadecimal digits (10, 26 or 58);
 //  keyTypeText the type list's displayed text ("HEX" exactly gives a hexadecimal key, anything else ASCII);

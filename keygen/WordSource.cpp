@@ -10,6 +10,12 @@
 #include <cstring>
 #include <vector>
 
+#if defined(Q_OS_UNIX)
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -75,7 +81,8 @@ struct Line {
 // of the file does not start another (empty) line.
 class LineReader {
 public:
-    explicit LineReader(QFile& file) : m_file(file), m_buffer(kKeptPartialBytes + kChunk + kPadding, '\0') {}
+    LineReader(QFile& file, qint64& bytesRead)
+        : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk + kPadding, '\0') {}
 
     // False at the end of the file, and when reading fails (failed() then says so).
     bool next(Line& line) {
@@ -179,6 +186,7 @@ private:
             if (n == 0)
                 break;
             got += n;
+            m_bytesRead += n;
         }
         return got;
     }
@@ -199,6 +207,7 @@ private:
     }
 
     QFile& m_file;
+    qint64& m_bytesRead;
     std::vector<char> m_buffer;
     qint64 m_bufferOffset = 0; // file offset of the buffer's first byte
     size_t m_pos = 0;          // next byte to look at
@@ -208,6 +217,30 @@ private:
     size_t m_highFrom = SIZE_MAX; // m_nextHigh is the first non-ASCII byte at or after m_highFrom
     size_t m_nextHigh = 0;
 };
+
+// Opens the dictionary for reading only when it is a regular file: a named pipe would block the open, and
+// a device such as /dev/zero never ends.
+bool openRegularFile(QFile& file) {
+#if defined(Q_OS_UNIX)
+    const QByteArray path = QFile::encodeName(file.fileName());
+    struct stat st {};
+    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return false;
+    // Non-blocking, in case a pipe took the file's place since the check; the check is made again on what
+    // was opened.
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+#endif
+}
 
 QString Diagnostic(qint32 lPos, const QString& lCount, const QString& sBuffer, qint32 lRequiredLength) {
     return QStringLiteral("lPos = ") + QString::number(lPos) + QStringLiteral("\r\nlCount = ") + lCount +
@@ -249,10 +282,10 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
         return fail(kNotFoundText);
 
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    if (!openRegularFile(file))
         return fail(Diagnostic(lPos, QString(), QString(), lRequiredLength));
 
-    LineReader reader(file);
+    LineReader reader(file, m_bytesRead);
     Line line;
     bool anyLine = false;
     const auto text = [&reader](const Line& l) {

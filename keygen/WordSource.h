@@ -23,6 +23,9 @@ public:
     // "GetWord() Error.." message has been shown and the result is empty.
     std::optional<QString> GetWord(qint32 lRequiredLength);
 
+    // Dictionary bytes read by all GetWord calls so far.
+    qint64 bytesRead() const { return m_bytesRead; }
+
     RandomSource& random() { return m_random; }
     MessageSink& sink() { return m_sink; }
 
@@ -38,6 +41,7 @@ private:
     RandomSource& m_random;
     MessageSink& m_sink;
     QStringList m_folders;
+    qint64 m_bytesRead = 0;
 };
 
 } // namespace tavrix

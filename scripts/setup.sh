@@ -14,7 +14,7 @@ PACKAGES=(
     wamerican   # the source word list of data/dict.txt, which tst_dictionary_generator regenerates
     xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
-    desktop-file-utils appstream lintian
+    desktop-file-utils appstream lintian gdb
 )
 
 tavrix_install_missing() {

@@ -39,4 +39,10 @@ WriteOutcome MemorySettingsStore::write(const QString& application, const QStrin
     return {};
 }
 
+std::optional<ReadProblem> MemorySettingsStore::readProblem(const QString& application) {
+    if (application != QLatin1String(kSettingsApplication))
+        return std::nullopt;
+    return m_readProblem;
+}
+
 } // namespace tavrix

@@ -22,7 +22,11 @@ public:
     WriteOutcome write(const QString& application, const QString& section, const QString& key,
                        const QString& text) override;
 
+    std::optional<ReadProblem> readProblem(const QString& application) override;
+
     void set(const QString& key, const QString& text) { m_values.insert(key, text); }
+    // Makes the store report that its file could not be read (for the program's application only).
+    void setReadProblem(std::optional<ReadProblem> problem) { m_readProblem = std::move(problem); }
     const QMap<QString, QString>& values() const { return m_values; } // keys of section "Settings" only
     const QVector<Write>& writes() const { return m_writes; }
     void clearWrites() { m_writes.clear(); }
@@ -36,6 +40,7 @@ private:
     QVector<Write> m_writes;
     std::function<QString()> m_observer;
     bool m_failWrites = false;
+    std::optional<ReadProblem> m_readProblem;
 };
 
 } // namespace tavrix

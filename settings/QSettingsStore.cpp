@@ -3,22 +3,53 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStringList>
-#include <QVariant>
+#include <QStandardPaths>
 
-// Every call opens its own QSettings. QSettings compares the file's size and time stamp with what it read
-// before and reads it again when they differ, so a file edited, replaced or deleted by hand while the
-// program runs is seen by the next call, and a write merges into the file as it is on disk at that moment:
-// keys and groups the program does not know stay as they are. (Comments in the file do not survive a
-// write; QSettings does not keep them.)
+#if defined(Q_OS_UNIX)
+#include "IniFile.h"
+
+#include <QDir>
+#include <QLockFile>
+#include <QSaveFile>
+#include <QScopeGuard>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+// On Unix the store reads and writes the INI file itself, in the form QSettings reads, rather than
+// through QSettings, because QSettings cannot be trusted with the file:
+//  - it reports success for a write whose last buffered piece failed (a full disk, a file size limit), and
+//    then renames the cut-off file over the good one;
+//  - it opens whatever lies at the file's path, so a named pipe there blocks the program for ever;
+//  - it parses the whole file again for every QSettings object, and rewrites all of it, converted, for
+//    each change, which for a large file takes seconds.
+// Here the file is read once, kept as its bytes, and a change replaces only the bytes of its own line; the
+// new file is written unbuffered with every write checked, synced to disk, and only then renamed over the
+// old one, so a failure at any step leaves the old file exactly as it was. Reads and writes still follow
+// the file on disk: when its identity, size or time stamp differ from what this store last saw (someone
+// edited, replaced or deleted it), it is read again, and a write merges into the file as it is at that
+// moment, under the same lock file QSettings uses.
 
 namespace tavrix {
 
+QString QSettingsStore::filePath(const QString& application) {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + application + u'/' +
+           application + QStringLiteral(".conf");
+}
+
+#if defined(Q_OS_UNIX)
+
 namespace {
 
-bool failed(QSettings::Status status) {
-    return status == QSettings::AccessError || status == QSettings::FormatError;
-}
+// How long a write waits for another program holding the lock file.
+constexpr int kLockWaitMs = 5000;
+constexpr qint64 kWriteChunk = 1 << 20;
+
+const QString kNotRegular = QStringLiteral("it is not a regular file");
 
 // The first of PATH.unreadable, PATH.unreadable.2, PATH.unreadable.3, ... that does not exist yet, so an
 // earlier file moved aside is never overwritten.
@@ -30,22 +61,207 @@ QString freeAsideName(const QString& path) {
     return candidate;
 }
 
-WriteOutcome writeSynced(QSettings& settings, const QString& section, const QString& key, const QString& text) {
-    settings.beginGroup(section);
-    settings.setValue(key, text);
-    settings.endGroup();
-    // sync() writes through a lock file, a temporary file and a rename: the file on disk is the old or the
-    // new one, never half of each, and it is there before this returns.
-    settings.sync();
-    // On failure QSettings keeps the text as a pending change of this file for the rest of the run: a later
-    // read in this process sees it, and the next write that succeeds saves it too. The program reads only
-    // while its window loads, before any write, and the pending texts are the ones its controls hold.
-    if (failed(settings.status()))
-        return {false, settings.fileName(), {}};
-    return {};
+// What identifies the file and its contents on disk, as far as the file system tells.
+struct Signature {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{};
+    timespec changed{};
+
+    static Signature of(const struct stat& st) {
+        return {true, st.st_dev, st.st_ino, st.st_size, st.st_mtim, st.st_ctim};
+    }
+    bool operator==(const Signature& o) const {
+        return exists == o.exists && device == o.device && inode == o.inode && size == o.size &&
+               modified.tv_sec == o.modified.tv_sec && modified.tv_nsec == o.modified.tv_nsec &&
+               changed.tv_sec == o.changed.tv_sec && changed.tv_nsec == o.changed.tv_nsec;
+    }
+    bool operator!=(const Signature& o) const { return !(*this == o); }
+};
+
+Signature signatureOf(const QByteArray& path) {
+    struct stat st {};
+    return ::stat(path.constData(), &st) == 0 ? Signature::of(st) : Signature{};
+}
+
+QString errorText(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The file's bytes, written whole beside it, synced, then renamed over it.
+bool writeWhole(const QString& path, const QByteArray& bytes) {
+    QSaveFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    for (qint64 done = 0; done < bytes.size();) {
+        const qint64 piece = std::min(kWriteChunk, bytes.size() - done);
+        if (out.write(bytes.constData() + done, piece) != piece) {
+            out.cancelWriting();
+            return false;
+        }
+        done += piece;
+    }
+    // QSaveFile ignores a failed sync; a write the disk cannot keep must not replace the old file.
+    if (::fsync(out.handle()) != 0) {
+        out.cancelWriting();
+        return false;
+    }
+    if (!out.commit())
+        return false;
+    // The rename itself is made durable; a failure here no longer endangers the old contents.
+    const int folder =
+        ::open(QFile::encodeName(QFileInfo(path).path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        ::fsync(folder);
+        ::close(folder);
+    }
+    return true;
 }
 
 } // namespace
+
+struct QSettingsStore::File {
+    QString path;
+    QByteArray nativePath;
+    bool loaded = false;
+    std::optional<IniFile> contents; // nothing while there is no file (or it could not be read)
+    std::optional<ReadProblem> problem;
+    Signature signature; // of the file that contents came from
+
+    // Reads the file as it is now. Anything but a regular file is never opened: a named pipe would block
+    // and a device would never end.
+    void load() {
+        loaded = true;
+        contents.reset();
+        problem.reset();
+        signature = Signature{};
+        struct stat st {};
+        if (::stat(nativePath.constData(), &st) != 0) {
+            const int error = errno;
+            // No file, or a file where its folder should be: nothing is stored yet.
+            if (error != ENOENT && error != ENOTDIR)
+                problem = ReadProblem{path, errorText(error)};
+            return;
+        }
+        signature = Signature::of(st);
+        if (!S_ISREG(st.st_mode)) {
+            problem = ReadProblem{path, kNotRegular};
+            return;
+        }
+        // Non-blocking, in case a pipe took the file's place since the check above.
+        const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0) {
+            problem = ReadProblem{path, errorText(errno)};
+            return;
+        }
+        const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            problem = ReadProblem{path, kNotRegular};
+            return;
+        }
+        signature = Signature::of(st);
+        QByteArray bytes;
+        bytes.reserve(static_cast<qsizetype>(st.st_size));
+        char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(fd, buffer, sizeof buffer);
+            if (n == 0)
+                break;
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                problem = ReadProblem{path, errorText(errno)};
+                return;
+            }
+            bytes.append(buffer, n);
+        }
+        contents.emplace(std::move(bytes));
+    }
+
+    void loadIfChanged() {
+        if (!loaded || signatureOf(nativePath) != signature)
+            load();
+    }
+};
+
+QSettingsStore::QSettingsStore() = default;
+QSettingsStore::~QSettingsStore() = default;
+
+QSettingsStore::File& QSettingsStore::file(const QString& application) {
+    auto& entry = m_files[application];
+    if (!entry) {
+        entry = std::make_unique<File>();
+        entry->path = filePath(application);
+        entry->nativePath = QFile::encodeName(entry->path);
+    }
+    return *entry;
+}
+
+std::optional<QString> QSettingsStore::read(const QString& application, const QString& section, const QString& key) {
+    File& f = file(application);
+    f.loadIfChanged();
+    if (!f.contents)
+        return std::nullopt;
+    return f.contents->value(section, key);
+}
+
+std::optional<ReadProblem> QSettingsStore::readProblem(const QString& application) {
+    File& f = file(application);
+    f.loadIfChanged();
+    return f.problem;
+}
+
+WriteOutcome QSettingsStore::write(const QString& application, const QString& section, const QString& key,
+                                   const QString& text) {
+    File& f = file(application);
+    const WriteOutcome failed{false, f.path, {}};
+    if (!QDir().mkpath(QFileInfo(f.path).path()))
+        return failed;
+    // The lock file QSettings uses too: two programs writing at once each keep the other's change.
+    QLockFile lock(f.path + QStringLiteral(".lock"));
+    if (!lock.tryLock(kLockWaitMs))
+        return failed;
+
+    // Merge into the file as it is now, whoever changed it since it was read.
+    f.loadIfChanged();
+    // A file that cannot be read, or is no regular file, is left alone.
+    if (f.problem)
+        return failed;
+
+    QString movedAside;
+    if (f.contents && !f.contents->wellFormed()) {
+        // The file holds lines QSettings cannot parse. Writing into it would keep lines no reader
+        // understands, and refusing to write would leave the program unable to save anything until
+        // someone repaired the file by hand. So the whole file is moved aside, byte for byte, and a new
+        // one is started.
+        const QString aside = freeAsideName(f.path);
+        if (::rename(f.nativePath.constData(), QFile::encodeName(aside).constData()) != 0)
+            return failed;
+        movedAside = aside;
+        f.contents.reset();
+        f.signature = Signature{};
+    }
+
+    // The same text again changes nothing: the file is not rewritten.
+    if (f.contents && f.contents->value(section, key) == text)
+        return {true, f.path, movedAside};
+
+    QByteArray bytes = (f.contents ? *f.contents : IniFile()).withValue(section, key, text);
+    if (!writeWhole(f.path, bytes))
+        return {false, f.path, movedAside};
+    f.contents.emplace(std::move(bytes));
+    f.signature = signatureOf(f.nativePath);
+    return {true, f.path, movedAside};
+}
+
+#else // not Unix: QSettings in the platform's native store (the registry on Windows)
+
+struct QSettingsStore::File {};
+
+QSettingsStore::QSettingsStore() = default;
+QSettingsStore::~QSettingsStore() = default;
 
 std::optional<QString> QSettingsStore::read(const QString& application, const QString& section, const QString& key) {
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
@@ -53,43 +269,31 @@ std::optional<QString> QSettingsStore::read(const QString& application, const QS
     if (!settings.contains(key))
         return std::nullopt;
     const QVariant value = settings.value(key);
-    // An unquoted comma in a hand-written value makes QSettings split it into a list; join it back so the
-    // decoding sees the user's text ("1,5" must read 1, not 0).
+    // An unquoted comma in a hand-written value makes QSettings split it into a list; join it back.
     if (value.userType() == QMetaType::QStringList)
         return value.toStringList().join(u',');
     return value.toString();
 }
 
+std::optional<ReadProblem> QSettingsStore::readProblem(const QString& application) {
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+    if (settings.status() == QSettings::AccessError)
+        return ReadProblem{settings.fileName(), QStringLiteral("it cannot be read")};
+    return std::nullopt;
+}
+
 WriteOutcome QSettingsStore::write(const QString& application, const QString& section, const QString& key,
                                    const QString& text) {
-    QString movedAside;
-    {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
-        // QSettings parses groups only when they are first touched and keeps the first error it meets, so parse
-        // everything now: after that, an error status can only come from the write itself.
-        settings.allKeys();
-        if (settings.status() == QSettings::NoError)
-            return writeSynced(settings, section, key, text);
-        // A file that exists but cannot be read is left alone, and the write fails.
-        if (settings.status() == QSettings::AccessError)
-            return {false, settings.fileName(), {}};
-
-        // The file holds lines QSettings cannot parse. Writing into it would keep only what QSettings
-        // understood and silently drop the rest, and refusing to write would leave the program unable to save
-        // anything until someone repaired the file by hand. So the whole file is moved aside, byte for byte,
-        // and a new one is started.
-        const QString path = settings.fileName();
-        const QString aside = freeAsideName(path);
-        if (!QFile::rename(path, aside))
-            return {false, path, {}};
-        movedAside = aside;
-    }
-    // A new QSettings sees that the file is gone and starts from nothing.
-    QSettings fresh(QSettings::NativeFormat, QSettings::UserScope, application, application);
-    WriteOutcome outcome = writeSynced(fresh, section, key, text);
-    outcome.location = fresh.fileName();
-    outcome.movedAside = movedAside;
-    return outcome;
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
+    settings.beginGroup(section);
+    settings.setValue(key, text);
+    settings.endGroup();
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        return {false, settings.fileName(), {}};
+    return {};
 }
+
+#endif
 
 } // namespace tavrix

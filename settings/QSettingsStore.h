@@ -2,15 +2,33 @@
 
 #include "SettingsStore.h"
 
+#include <map>
+#include <memory>
+
 namespace tavrix {
 
-// QSettings in the platform's native format, organisation = application = the application name passed in,
-// section = group. On Linux: $XDG_CONFIG_HOME/<application>/<application>.conf.
+// The per-user store in QSettings' native format, organisation = application = the application name
+// passed in, section = group. On Linux and other Unix systems: the INI file
+// $XDG_CONFIG_HOME/<application>/<application>.conf, which this store reads and writes itself so that it
+// can check every step (see the .cpp); elsewhere QSettings itself (the registry on Windows).
 class QSettingsStore final : public SettingsStore {
 public:
+    QSettingsStore();
+    ~QSettingsStore() override;
+
     std::optional<QString> read(const QString& application, const QString& section, const QString& key) override;
     WriteOutcome write(const QString& application, const QString& section, const QString& key,
                        const QString& text) override;
+    std::optional<ReadProblem> readProblem(const QString& application) override;
+
+    // Where the file of an application lies (it may not exist).
+    static QString filePath(const QString& application);
+
+private:
+    struct File;
+    File& file(const QString& application);
+
+    std::map<QString, std::unique_ptr<File>> m_files;
 };
 
 } // namespace tavrix

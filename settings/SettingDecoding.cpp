@@ -222,4 +222,10 @@ QString MovedAsideText(const QString& location, const QString& movedTo) {
         .arg(location, movedTo);
 }
 
+QString ReadProblemText(const QString& location, const QString& reason) {
+    return QStringLiteral("Tavrix could not read the settings file %1 (%2). It starts with its default settings and "
+                          "leaves the file as it is, so changes made now are not saved.")
+        .arg(location, reason);
+}
+
 } // namespace tavrix

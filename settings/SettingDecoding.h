@@ -26,5 +26,6 @@ bool AsciiMethodAccepts(int value);         // 0 or 1
 QString UnusableSettingText(const QString& key, const QString& storedText, const QString& defaultText);
 QString SaveFailedText(const QString& location);
 QString MovedAsideText(const QString& location, const QString& movedTo);
+QString ReadProblemText(const QString& location, const QString& reason);
 
 } // namespace tavrix

@@ -14,6 +14,13 @@ struct WriteOutcome {
     QString movedAside;
 };
 
+// Why a store's file could not be read: where it is and what is wrong with it. The store then gives every
+// key as absent and leaves the file alone, so nothing is saved to it either.
+struct ReadProblem {
+    QString location;
+    QString reason;
+};
+
 // The per-user store addressed by application name, section and key. The program uses QSettingsStore;
 // tests use MemorySettingsStore, which records every write in order.
 class SettingsStore {
@@ -23,6 +30,9 @@ public:
     virtual std::optional<QString> read(const QString& application, const QString& section, const QString& key) = 0;
     virtual WriteOutcome write(const QString& application, const QString& section, const QString& key,
                                const QString& text) = 0;
+    // What kept the application's stored values from being read, if anything (an absent store is no
+    // problem).
+    virtual std::optional<ReadProblem> readProblem(const QString& application) = 0;
 };
 
 // Returns the stored text, or sDefault when the application, section or key is absent. Creates nothing.

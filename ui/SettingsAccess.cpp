@@ -15,8 +15,19 @@ SettingsAccess::SettingsAccess(SettingsStore& store, MessageSink& sink) : m_stor
 
 QString SettingsAccess::read(SettingId id) {
     const SettingDef& def = settingDef(id);
-    return ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),
-                       QString::fromLatin1(def.defaultText));
+    const QString text = ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),
+                                     QString::fromLatin1(def.defaultText));
+    if (!m_readProblemChecked) {
+        m_readProblemChecked = true;
+        if (const auto problem = m_store.readProblem(kApplication)) {
+            m_sink.show(
+                {MessageIcon::Warning, QStringLiteral("Tavrix"), ReadProblemText(problem->location, problem->reason)});
+            // That warning already says that nothing is saved: the saves failing for the same reason say
+            // nothing more.
+            m_saveFailureReported = true;
+        }
+    }
+    return text;
 }
 
 SettingsAccess::Usable SettingsAccess::usableValue(SettingId id, const QString& text,

@@ -18,7 +18,8 @@ class SettingsAccess {
 public:
     SettingsAccess(SettingsStore& store, MessageSink& sink);
 
-    // The stored text, or the key's default when absent.
+    // The stored text, or the key's default when absent. The first read reports a store that could not be
+    // read (one warning naming its file).
     QString read(SettingId id);
 
     struct Usable {
@@ -39,6 +40,7 @@ private:
     SettingsStore& m_store;
     MessageSink& m_sink;
     bool m_saveFailureReported = false;
+    bool m_readProblemChecked = false;
     std::array<int, kSettingDefs.size()> m_writeCounts{};
 };
 

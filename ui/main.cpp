@@ -5,6 +5,7 @@
 #include "shell/modShellExecute.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,6 +41,11 @@ int main(int argc, char* argv[]) {
                    stderr);
         return 1;
     }
+#endif
+#ifdef SIGXFSZ
+    // A write past the user's file size limit then fails like any other failed write, which the settings
+    // store reports, instead of ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     qInstallMessageHandler(messageHandler);
     QApplication app(argc, argv);

@@ -13,7 +13,11 @@
 // Prints the medians, the ratios to the bare window and whether each target is met. It reports; it does
 // not fail on a missed target.
 //
-// Usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] <tavrix> <bare_window>
+// Usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S]
+//                      <tavrix> <bare_window>
+// --settings: a settings file copied into every fresh settings folder before the run (for instance a very
+// large one); the table then also gives the time until the main window is mapped, which is when the
+// program has started. --window-timeout: seconds to wait for the windows (default 30).
 // --store-root: where the fresh settings folders are made (default /tmp). The load step writes three
 // settings, each through QSettings::sync(), which flushes to disk; a folder on tmpfs (/dev/shm) takes the
 // disk out of the figure.
@@ -46,7 +50,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr auto kWindowTimeout = 30s;
+auto g_windowTimeout = std::chrono::duration_cast<std::chrono::steady_clock::duration>(30s);
 // Time the last window gets to paint before the peak RSS is read.
 constexpr auto kSettle = 300ms;
 
@@ -229,6 +233,7 @@ private:
 
 struct Sample {
     double mappedMs = 0;
+    double lastMappedMs = 0; // the last window the program maps at start-up (Tavrix: the main window)
     std::optional<double> loadStepMs;
     double peakRssMiB = 0;
     double anonRssMiB = 0;
@@ -264,11 +269,17 @@ struct Program {
     int windowsAtStartup; // top-level windows mapped before the program is idle
 };
 
-Sample runOnce(const Program& program, const std::string& display, MapWatcher& watcher, const std::string& storeRoot) {
+Sample runOnce(const Program& program, const std::string& display, MapWatcher& watcher, const std::string& storeRoot,
+               const std::string& settings) {
     std::string folderTemplate = storeRoot + "/tavrix-startup-XXXXXX";
     const char* folder = mkdtemp(folderTemplate.data());
     if (!folder)
         die("mkdtemp failed");
+    if (!settings.empty()) {
+        const std::filesystem::path store = std::filesystem::path(folder) / "config" / "Tavrix";
+        std::filesystem::create_directories(store);
+        std::filesystem::copy_file(settings, store / "Tavrix.conf");
+    }
     const std::string output = std::string(folder) + "/output.txt";
     const auto env = environmentWith({"DISPLAY=" + display, "XDG_CONFIG_HOME=" + std::string(folder) + "/config",
                                       "QT_QPA_PLATFORM=xcb", "QT_LOGGING_RULES=tavrix.startup.debug=true"});
@@ -276,7 +287,7 @@ Sample runOnce(const Program& program, const std::string& display, MapWatcher& w
     watcher.discardPending();
     const auto started = Clock::now();
     const pid_t pid = spawn({program.path}, env, output);
-    const auto maps = watcher.waitForMaps(pid, program.windowsAtStartup, started + kWindowTimeout);
+    const auto maps = watcher.waitForMaps(pid, program.windowsAtStartup, started + g_windowTimeout);
     if (static_cast<int>(maps.size()) < program.windowsAtStartup) {
         stop(pid);
         die(program.label + " mapped " + std::to_string(maps.size()) + " of its " +
@@ -285,6 +296,7 @@ Sample runOnce(const Program& program, const std::string& display, MapWatcher& w
     std::this_thread::sleep_for(kSettle);
     Sample sample;
     sample.mappedMs = millisecondsBetween(started, maps.front());
+    sample.lastMappedMs = millisecondsBetween(started, maps.back());
     const auto rss = statusMiB(pid, "VmHWM");
     const auto anon = statusMiB(pid, "RssAnon");
     stop(pid);
@@ -313,6 +325,7 @@ int main(int argc, char* argv[]) {
     std::string xvfb = "/usr/bin/Xvfb";
     int runs = 10;
     std::string storeRoot = "/tmp";
+    std::string settings;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -322,11 +335,17 @@ int main(int argc, char* argv[]) {
             runs = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--store-root" && i + 1 < argc)
             storeRoot = argv[++i];
+        else if (arg == "--settings" && i + 1 < argc)
+            settings = argv[++i];
+        else if (arg == "--window-timeout" && i + 1 < argc)
+            g_windowTimeout = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(std::max(1.0, std::atof(argv[++i]))));
         else
             paths.push_back(arg);
     }
     if (paths.size() != 2)
-        die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] <tavrix> <bare_window>");
+        die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S] "
+            "<tavrix> <bare_window>");
 
     const Program tavrix{"tavrix", paths[0], 2}; // the splash, then the main window when the splash closes
     const Program bare{"bare window", paths[1], 1};
@@ -334,19 +353,22 @@ int main(int argc, char* argv[]) {
     PrivateXServer server(xvfb);
     MapWatcher watcher(server.display());
 
-    runOnce(bare, server.display(), watcher, storeRoot); // warm-up: page cache, font cache
-    runOnce(tavrix, server.display(), watcher, storeRoot);
+    runOnce(bare, server.display(), watcher, storeRoot, settings); // warm-up: page cache, font cache
+    runOnce(tavrix, server.display(), watcher, storeRoot, settings);
 
     std::vector<Sample> bareSamples, tavrixSamples;
     std::printf("%-4s %18s %18s %14s %18s %18s\n", "run", "bare mapped (ms)", "bare RSS (MiB)", "splash (ms)",
                 "load step (ms)", "tavrix RSS (MiB)");
     for (int run = 1; run <= runs; ++run) {
-        bareSamples.push_back(runOnce(bare, server.display(), watcher, storeRoot));
-        tavrixSamples.push_back(runOnce(tavrix, server.display(), watcher, storeRoot));
+        bareSamples.push_back(runOnce(bare, server.display(), watcher, storeRoot, settings));
+        tavrixSamples.push_back(runOnce(tavrix, server.display(), watcher, storeRoot, settings));
         const Sample& b = bareSamples.back();
         const Sample& t = tavrixSamples.back();
-        std::printf("%-4d %18.1f %18.1f %14.1f %18.3f %18.1f\n", run, b.mappedMs, b.peakRssMiB, t.mappedMs,
+        std::printf("%-4d %18.1f %18.1f %14.1f %18.3f %18.1f", run, b.mappedMs, b.peakRssMiB, t.mappedMs,
                     t.loadStepMs.value_or(-1), t.peakRssMiB);
+        if (!settings.empty())
+            std::printf("   main window mapped %.1f ms", t.lastMappedMs);
+        std::printf("\n");
     }
 
     const auto column = [](const std::vector<Sample>& samples, auto field) {

@@ -9,6 +9,7 @@ import ctypes
 import os
 import pwd
 import re
+import resource as resource_module
 import select
 import shutil
 import signal
@@ -18,6 +19,7 @@ import time
 
 _LIBC = ctypes.CDLL(None, use_errno=True)
 _PR_SET_PDEATHSIG = 1
+_TMP = "/tmp"  # a folder every user can reach, whatever TMPDIR says
 
 SEPARATOR = "---------------------------\n"
 
@@ -52,15 +54,73 @@ def _die_with_driver():
     _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
 
 
-def _as_user(uid, gid):
+def _child_setup(ids, limits):
+    """What a program's process does before it runs: resource limits (a file size limit comes with SIGXFSZ
+    ignored, so a write past it fails with EFBIG), then the change of user."""
     def enter():
-        os.setgroups([])
-        os.setgid(gid)
-        os.setuid(uid)
-        # Changing the user clears the parent-death signal; set it again as that user.
+        for resource, value in (limits or {}).items():
+            resource_id = {"fsize": resource_module.RLIMIT_FSIZE}[resource]
+            resource_module.setrlimit(resource_id, (value, resource_module.getrlimit(resource_id)[1]))
+            if resource == "fsize":
+                signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        if ids is not None:
+            os.setgroups([])
+            os.setgid(ids[1])
+            os.setuid(ids[0])
+        # Changing the user clears the parent-death signal; set it (again) as that user.
         _die_with_driver()
 
     return enter
+
+
+class _XClientMessage(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class _XEvent(ctypes.Union):
+    _fields_ = [("client", _XClientMessage), ("pad", ctypes.c_long * 24)]
+
+
+class _Xlib:
+    """The few Xlib calls the X tools here do not offer, made through ctypes (libX11 comes with the X
+    tools): sending a client message straight to a window."""
+
+    _CLIENT_MESSAGE = 33
+    _NO_EVENT_MASK = 0
+
+    def __init__(self, display):
+        self.lib = ctypes.CDLL("libX11.so.6")
+        self.lib.XOpenDisplay.restype = ctypes.c_void_p
+        self.lib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.lib.XInternAtom.restype = ctypes.c_ulong
+        self.lib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        self.lib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                        ctypes.POINTER(_XEvent)]
+        self.lib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.lib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = self.lib.XOpenDisplay(display.encode())
+        check(self.display, f"cannot open the X display {display}")
+
+    def close(self):
+        if self.display:
+            self.lib.XCloseDisplay(self.display)
+            self.display = None
+
+    def send_delete_window(self, window):
+        """Sends WM_DELETE_WINDOW to the window itself, as a window manager does when the user closes it, and
+        returns once the X server has taken the request (XSync), so it is in the program's event queue."""
+        event = _XEvent()
+        event.client.type = self._CLIENT_MESSAGE
+        event.client.window = window
+        event.client.message_type = self.lib.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
+        event.client.format = 32
+        event.client.data[0] = self.lib.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
+        event.client.data[1] = 0  # CurrentTime
+        status = self.lib.XSendEvent(self.display, window, 0, self._NO_EVENT_MASK, ctypes.byref(event))
+        self.lib.XSync(self.display, 0)
+        check(status != 0, f"the X server refused the close request for window {window}")
 
 
 class Desktop:
@@ -94,6 +154,7 @@ class Desktop:
         self.display = ":" + number.decode().strip()
         self.env = {"DISPLAY": self.display, "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
                     "HOME": os.environ.get("HOME", "/root")}
+        self._start_session_bus()
         self._config = tempfile.mkdtemp(prefix="tavrix-e2e-wm-")
         wm_env = dict(self.env, XDG_CONFIG_HOME=self._config, XDG_CACHE_HOME=self._config)
         self.processes.append(subprocess.Popen(["openbox", "--sm-disable"], env=wm_env, stdout=subprocess.DEVNULL,
@@ -101,8 +162,39 @@ class Desktop:
         wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 10,
                  "the window manager")
         self._clipboard_owner = None
+        self._xlib = _Xlib(self.display)
+
+    def _start_session_bus(self):
+        """A session bus of this desktop's own, as a desktop session has, so that a program started here does
+        not launch one itself (one that outlives the program and the desktop). Without dbus-daemon the
+        programs get an address where no bus is, which also keeps them from launching one."""
+        if not shutil.which("dbus-daemon"):
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/tavrix-e2e-no-bus"
+            return
+        read_end, write_end = os.pipe()
+        try:
+            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"],
+                                   pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   env=self.env, preexec_fn=_die_with_driver)
+            self.processes.insert(0, bus)  # stopped after the programs and the X server
+            os.close(write_end)
+            write_end = None
+            address = b""
+            deadline = time.monotonic() + 10
+            while not address.endswith(b"\n"):
+                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+                check(ready, "dbus-daemon did not report its address within 10 s")
+                chunk = os.read(read_end, 256)
+                check(chunk, "dbus-daemon ended before it reported its address")
+                address += chunk
+        finally:
+            os.close(read_end)
+            if write_end is not None:
+                os.close(write_end)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address.decode().strip()
 
     def close(self):
+        self._xlib.close()
         self._stop_clipboard_owner()
         for process in reversed(self.processes):
             if process.poll() is None:
@@ -159,9 +251,20 @@ class Desktop:
                  f"window {window} to become active")
 
     def keys(self, window, *keys):
+        """Presses keys in a window once the window manager has made it the active one."""
         self.activate(window)
         result = self.run("xdotool", "key", "--clearmodifiers", *keys)
         check(result.returncode == 0, f"could not press {keys}: {result.stderr.strip()}")
+
+    def managed(self, window):
+        """Whether the window manager has taken the window on (it sets WM_STATE when it does)."""
+        return self.wm_state(window) is not None
+
+    def close_window(self, window):
+        """Asks a window to close the way the window manager's close button does: WM_DELETE_WINDOW, sent to
+        the window itself and delivered before this returns. Unlike a key press such as Alt+F4, nothing in
+        between (the window manager's focus handling) can lose it."""
+        self._xlib.send_delete_window(window)
 
     # ---- clipboard -------------------------------------------------------------------------------------
 
@@ -174,6 +277,17 @@ class Desktop:
     def clipboard_text(self):
         data = self.clipboard()
         return None if data is None else data.decode("utf-8", errors="surrogateescape")
+
+    def clipboard_targets(self):
+        """The formats the clipboard's owner offers, or None when nobody holds the clipboard."""
+        result = self.run("xclip", "-o", "-selection", "clipboard", "-t", "TARGETS")
+        return result.stdout.split() if result.returncode == 0 else None
+
+    def clipboard_data(self, target):
+        """The clipboard's data in one format, as bytes, or None."""
+        result = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", target], env=self.env,
+                                capture_output=True, timeout=10, preexec_fn=_die_with_driver)
+        return result.stdout if result.returncode == 0 else None
 
     def set_clipboard(self, text):
         """Puts text on the clipboard, held by an xclip of ours until someone else takes the clipboard."""
@@ -195,16 +309,21 @@ class Desktop:
 
 
 class Program:
-    """One run of tavrix on a desktop, in a workspace of its own:
+    """One run of tavrix on a desktop, in a workspace of its own below /tmp:
         ROOT/config        XDG_CONFIG_HOME (so the settings file is ROOT/config/Tavrix/Tavrix.conf)
         ROOT/opener        first on PATH, holding the stand-in xdg-open (left empty for "no opener")
-        ROOT/app/bin       a copy of the program beside its own dict.txt, when the case brings one; there is
-                           no ROOT/app/share, so the installed data folder the program also looks in is absent
+        ROOT/app/bin       a copy of the program beside its own dict.txt, when the case brings one or runs
+                           the program as another user (who may not reach the build folder: a copy of the
+                           build's dict.txt then goes beside it); there is no ROOT/app/share, so the
+                           installed data folder the program also looks in is absent
+    user: run the program as this user (the workspace becomes theirs); limits: resource limits for the
+    program, e.g. {"fsize": 1024}.
     """
 
-    def __init__(self, desktop, executable, settings=None, dictionary=None, opener=True, user=None):
+    def __init__(self, desktop, executable, settings=None, dictionary=None, opener=True, user=None, limits=None):
         self.desktop = desktop
-        self.root = tempfile.mkdtemp(prefix="tavrix-e2e-")
+        self.root = tempfile.mkdtemp(prefix="tavrix-e2e-", dir=_TMP)
+        self.mounts = []
         self.config_home = os.path.join(self.root, "config")
         self.settings_folder = os.path.join(self.config_home, "Tavrix")
         self.settings_file = os.path.join(self.settings_folder, "Tavrix.conf")
@@ -223,12 +342,13 @@ class Program:
                            f"printf -- '--\\n' >> '{self.opener_log}'\n")
             os.chmod(script, 0o755)
         self.executable = executable
+        if dictionary is None and user is not None:
+            shipped = os.path.join(os.path.dirname(executable), "dict.txt")
+            dictionary = (lambda path: shutil.copy2(shipped, path)) if os.path.exists(shipped) else None
+            self._copy_program(executable)
         if dictionary is not None:
-            folder = os.path.join(self.root, "app", "bin")
-            os.makedirs(folder)
-            self.executable = os.path.join(folder, "tavrix")
-            shutil.copy2(executable, self.executable)
-            self.dictionary = os.path.join(folder, "dict.txt")
+            self._copy_program(executable)
+            self.dictionary = os.path.join(os.path.dirname(self.executable), "dict.txt")
             if callable(dictionary):
                 dictionary(self.dictionary)
             else:
@@ -237,6 +357,8 @@ class Program:
         for name in ("home", "runtime"):
             os.makedirs(os.path.join(self.root, name), mode=0o700)
         self.user = user
+        self.limits = limits
+        self._ids = None
         if user is not None:
             entry = pwd.getpwnam(user)
             self._ids = (entry.pw_uid, entry.pw_gid)
@@ -245,7 +367,8 @@ class Program:
                     os.lchown(name, *self._ids)
         self.env = {"DISPLAY": desktop.display, "PATH": opener_folder + ":/usr/bin:/bin",
                     "XDG_CONFIG_HOME": self.config_home, "HOME": os.path.join(self.root, "home"),
-                    "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8"}
+                    "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8",
+                    "DBUS_SESSION_BUS_ADDRESS": desktop.env["DBUS_SESSION_BUS_ADDRESS"]}
         if not opener:
             self.env["PATH"] = opener_folder
         # So the suite can also drive a sanitizer build and have its reports end the program with a failure.
@@ -256,8 +379,35 @@ class Program:
         self.started = None
         self.last_copied = None  # what the last read_box put on the clipboard
 
+    def _copy_program(self, executable):
+        folder = os.path.join(self.root, "app", "bin")
+        if os.path.isdir(folder):
+            return
+        os.makedirs(folder)
+        self.executable = os.path.join(folder, "tavrix")
+        shutil.copy2(executable, self.executable)
+
+    def reachable_by_user(self):
+        """Whether every folder above the workspace lets others through (so another user reaches it)."""
+        folder = os.path.dirname(self.root)
+        while True:
+            if not os.stat(folder).st_mode & 0o001:
+                return False
+            if folder == "/":
+                return True
+            folder = os.path.dirname(folder)
+
+    def mount_tmpfs(self, folder, size):
+        """A file system of its own at folder, size bytes large (root only); unmounted by stop()."""
+        os.makedirs(folder, exist_ok=True)
+        result = subprocess.run(["mount", "-t", "tmpfs", "-o", f"size={size},mode=0755", "tmpfs", folder],
+                                capture_output=True, text=True, timeout=20)
+        check(result.returncode == 0, f"could not mount a tmpfs at {folder}: {result.stderr.strip()}")
+        self.mounts.append(folder)
+
     def start(self):
-        preexec = _as_user(*self._ids) if self.user is not None else _die_with_driver
+        check(self.user is None or self.reachable_by_user(), f"user {self.user} cannot reach {self.root}")
+        preexec = _child_setup(self._ids, self.limits)
         self.stderr = open(os.path.join(self.root, "stderr.txt"), "wb")
         self.started = time.monotonic()
         self.process = subprocess.Popen([self.executable], env=self.env, cwd=self.root, stdin=subprocess.DEVNULL,
@@ -283,6 +433,9 @@ class Program:
         finally:
             if getattr(self, "stderr", None):
                 self.stderr.close()
+            for folder in reversed(self.mounts):
+                subprocess.run(["umount", "-l", folder], capture_output=True, timeout=20)
+            self.mounts.clear()
             for folder, dirs, _ in os.walk(self.root):
                 for name in dirs:
                     os.chmod(os.path.join(folder, name), 0o755)
@@ -309,8 +462,13 @@ class Program:
             found = [w for w in found if self.desktop.name(w) is not None]
         return found
 
+    def wait_main_window(self, timeout=10):
+        """The main window once the window manager shows it (see main_window)."""
+        return wait_for(self.main_window, timeout, "the main window on screen")
+
     def main_window(self):
-        """The main window when it is on screen and not minimised, else None."""
+        """The main window when it is on screen, taken on by the window manager and not minimised, else
+        None."""
         for window in self.windows():
             if self.desktop.name(window) == "Tavrix v1.01" and self.desktop.wm_state(window) == "Normal":
                 return window
@@ -380,8 +538,11 @@ class Program:
         raise CaseFailure(f"the main window did not come up within {timeout} s (boxes seen: {seen})")
 
     def close_main(self, timeout=10):
-        """Closes the main window as a person does (Alt+F4) and returns the program's exit status."""
-        self.desktop.keys(self.main_window(), "alt+F4")
+        """Closes the main window as its title bar's close button does (WM_DELETE_WINDOW, delivered to the
+        window) and returns the program's exit status once it has ended."""
+        window = self.main_window()
+        check(window, "the main window is not on screen to be closed")
+        self.desktop.close_window(window)
         return self.wait_exit(timeout)
 
     # ---- its files -------------------------------------------------------------------------------------

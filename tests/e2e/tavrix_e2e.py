@@ -10,10 +10,12 @@ in time, and the program, the desktop and the workspaces are removed whatever ha
 """
 
 import argparse
+import errno
 import os
 import pwd
 import re
 import signal
+import stat
 import subprocess
 import sys
 import time
@@ -30,6 +32,12 @@ UNUSABLE = 'The stored setting "{}" holds "{}", which Tavrix cannot use. The def
 NOT_FOUND = "Couldn't find dict.txt - it is required for ASCII Dictionary generation!"
 SHELL_FAILURE = "An unexpected error occured:\r\n    Maybe file doesn't exist?"
 SHOWN_LINE_LIMIT = 4096  # a message box shows a longer line cut there, ending in an ellipsis
+SAVE_FAILED = "Tavrix could not save its settings to {}."
+READ_PROBLEM = ("Tavrix could not read the settings file {} ({}). It starts with its default settings and leaves "
+                "the file as it is, so changes made now are not saved.")
+NOT_REGULAR = "it is not a regular file"
+PASSWORD_HINT = "x-kde-passwordManagerHint"
+KEY_BUDGET_BOX = "dict.txt holds no words that make a key of exactly {} characters."
 
 
 class Layout:
@@ -144,6 +152,13 @@ class Suite:
             return (text,) if text is not None and text != before else None
         return wait_for(changed, timeout, what)[0]
 
+    def settle(self, program):
+        """Returns once the program has handled everything sent to it before: a press of "Copy to Clipboard"
+        is handled only when no message box is open, and only after the events queued before it. Leaves the
+        generate page shown, where that button is."""
+        self.show_page(program, "tbrMain_1")
+        self.key_field(program)
+
     def generate(self, program, timeout=10):
         """Presses "Generate New Key" with automatic copying on; returns the key it put on the clipboard."""
         self.desktop.set_clipboard("sentinel")
@@ -240,6 +255,20 @@ def window_cases(suite):
         check(second != first, f"the second key is the first one again: {first!r}")
         check_equal(suite.key_field(program), second, "the key field after the second key")
     cases.append(('"Generate New Key" with automatic copying on puts each new key on the clipboard', generate_button))
+
+    def password_hint():
+        program = suite.program(settings=settings_text(Copy_Key_To_Clipboard=1)).start()
+        program.show_main()
+        key = suite.generate(program)
+        targets = suite.desktop.clipboard_targets() or []
+        check(PASSWORD_HINT in targets, f"the clipboard offers {targets}, without {PASSWORD_HINT}")
+        check_equal(suite.desktop.clipboard_data(PASSWORD_HINT), b"secret", f"the clipboard's {PASSWORD_HINT}")
+        check_equal(suite.desktop.clipboard_text(), key, "the clipboard's plain text")
+        # "Copy to Clipboard" marks the key the same way.
+        check_equal(suite.key_field(program), key, "the key field copied")
+        check(PASSWORD_HINT in (suite.desktop.clipboard_targets() or []), "the copied key has no password hint")
+    cases.append(("a copied key carries the password-manager hint that keeps it out of clipboard histories",
+                  password_hint))
 
     for box, key in (("chkGenerateOnStartup", "Generate On Startup"),
                      ("chkGenerateOnChange", "Generate On Change"),
@@ -343,7 +372,7 @@ def dictionary_cases(suite):
     cases = []
     shipped = suite.shipped_lines
 
-    def failing(dictionary, strength, expect, user=None, dict_setup=None):
+    def failing(dictionary, strength, expect, user=None, dict_setup=None, box_timeout=30):
         """Start-up generation of a dictionary key fails: the first failing GetWord shows its box (checked by
         expect(title, text)), no other box follows, the key field is empty and the clipboard keeps what it
         held."""
@@ -352,17 +381,18 @@ def dictionary_cases(suite):
         if dict_setup:
             dict_setup(program)
         program.start()
-        box, _ = program.wait_box(30)
+        box, _ = program.wait_box(box_timeout)
         check_equal(suite.desktop.clipboard_text(), "sentinel", "clipboard while the box is open")
         title, text = program.read_box(box)
         copied = suite.desktop.clipboard_text()
         program.dismiss(box)
         expect(title, text)
         program.show_main()
-        time.sleep(0.5)
         check_equal(program.boxes(), [], "message boxes after the first one (the generation should have stopped)")
         check_equal(suite.desktop.clipboard_text(), copied, "clipboard after the failed generation")
+        # Handled only once no further box is open: the generation has stopped.
         check_equal(suite.key_field(program), "", "key field after the failed generation")
+        check_equal(program.boxes(), [], "message boxes after the first one (the generation should have stopped)")
         check_equal(program.close_main(), 0, "exit status")
 
     def diagnostic(pattern, **relations):
@@ -447,16 +477,76 @@ def dictionary_cases(suite):
         cases.append((f"{what} line ends read like CR LF: 256-bit keys are made of whole lines",
                       lambda ending=ending: working(lines_file(shipped[:30000], ending), 2, suite.shipped_words)))
 
-    def binary():
-        alphabet = [b"\x00", b"\x01", b"\x1b", b"\x7f", b"\x80", b"\xfe", b"\xff", b"\t", b"q", b"Z"]
+    for kind, what in (("fifo", "a named pipe"), ("zero", "a link to /dev/zero")):
+        def special(program, kind=kind):
+            os.remove(program.dictionary)
+            if kind == "fifo":
+                os.mkfifo(program.dictionary)
+            else:
+                os.symlink("/dev/zero", program.dictionary)
+
+        cases.append((f"{what} as dict.txt is never opened: the cannot-open diagnostic within 5 s, then the window",
+                      lambda special=special: failing(
+                          b"", 1, diagnostic(r"lPos = (?P<lPos>\d+)\r\nlCount = \r\nsBuffer = \r\nlRequiredLength = 0"),
+                          dict_setup=special, box_timeout=5)))
+
+    def mixed():
+        # Good words among lines with control characters, letters beyond ASCII, Latin-1 bytes, an emoji and
+        # the capital I with a dot (two characters in lower case).
+        spoilers = [b"\t", b"\x1b", b"\x00", "\u00e9".encode(), b"\xe9", "\U0001F511".encode(), "\u0130".encode(),
+                    b"\x7f"]
         lines = []
-        for n in range(30000):
-            length = 3 + n % 7
-            lines.append(b"".join(alphabet[(n * 7 + i * 3 + n // 10) % len(alphabet)] for i in range(length)))
-        # One replacement character for each byte that is not UTF-8, as the program reads them.
-        words = {line.decode("utf-8", errors="replace").lower() for line in lines}
-        working(lines_file(lines), 1, words)
-    cases.append(("NUL and other binary bytes in the lines give keys of the right length in characters", binary))
+        for n, word in enumerate(shipped[:30000]):
+            if n % 4 == 0:
+                word = word[:n % len(word)] + spoilers[(n // 4) % len(spoilers)] + word[n % len(word):]
+            lines.append(word)
+        keys = boxes = 0
+        for strength in (0, 1, 2):
+            program = suite.program(settings=startup_settings(strength, 1, 1, on_startup=0),
+                                    dictionary=lines_file(lines)).start()
+            program.show_main()
+            length = STRENGTHS[strength][1] // 2
+            for _ in range(8):
+                suite.desktop.set_clipboard("sentinel")
+                suite.generate_button(program)
+                outcome = wait_for(lambda: program.boxes() or suite.desktop.clipboard_text() != "sentinel", 10,
+                                   "a key or a message box")
+                if outcome is True:
+                    key = suite.desktop.clipboard_text()
+                    check(len(key) == length and all(0x20 <= ord(c) <= 0x7e for c in key),
+                          f"{key!r} is not {length} printable ASCII characters")
+                    keys += 1
+                    continue
+                check_equal(suite.desktop.clipboard_text(), "sentinel", "clipboard while the box is open")
+                check_equal(program.close_box(outcome[0][0]), ("GenerateKey() Error..", KEY_BUDGET_BOX.format(length)),
+                            "the box")
+                boxes += 1
+            check_equal(program.close_main(), 0, "exit status")
+        check(keys >= 12, f"only {keys} of 24 generations gave a key ({boxes} boxes)")
+    cases.append(("lines with control characters, non-ASCII letters and \u0130 never reach a key: every key copied "
+                  "is printable ASCII of the right length, at every strength", mixed))
+
+    def long_lines():
+        def write(path):
+            line = b"w" * 7800 + b"\r\n"
+            with open(path, "wb") as file:
+                for _ in range(27000):
+                    file.write(line)
+        program = suite.program(settings=startup_settings(1, 1, 1, on_startup=0), dictionary=write).start()
+        program.show_main()
+        suite.desktop.set_clipboard("sentinel")
+        suite.generate_button(program)
+        pressed = time.monotonic()
+        box, _ = program.wait_box(60)
+        elapsed = time.monotonic() - pressed
+        check_equal(suite.desktop.clipboard_text(), "sentinel", "clipboard while the box is open")
+        check_equal(program.close_box(box), ("GenerateKey() Error..", KEY_BUDGET_BOX.format(13)), "the box")
+        # The bound of one generation is a byte budget; 5 s leaves room for a loaded machine.
+        check(elapsed < 5, f"the box took {elapsed:.1f} s to appear")
+        check_equal(suite.key_field(program), "", "key field after the failed generation")
+        check_equal(program.close_main(), 0, "exit status")
+    cases.append(("27,000 lines of 7.8 KB give the GenerateKey() box within seconds, not after 1,000 re-reads",
+                  long_lines))
 
     def mixed_case():
         lines = []
@@ -581,7 +671,7 @@ def settings_cases(suite):
             file.write("mine")
         program.start()
         seen = program.show_main()
-        check_equal(seen, [("Tavrix", f"Tavrix could not save its settings to {program.settings_file}.")],
+        check_equal(seen, [("Tavrix", READ_PROBLEM.format(program.settings_file, NOT_REGULAR))],
                     "message boxes while loading")
         suite.show_page(program, "tbrMain_2")
         suite.click(program, suite.layout.check_box("chkAutoClipboard"))
@@ -612,6 +702,93 @@ def settings_cases(suite):
     cases.append(("a read-only settings folder: one warning, the stored values still used, the file untouched",
                   read_only_folder))
 
+    def special_file(kind):
+        program = suite.program()
+        path = program.settings_file
+        if kind == "fifo":
+            os.mkfifo(path)
+            target = None
+        else:
+            # Root links to a device node of its own, so that a program writing through the link could not
+            # replace /dev/zero itself; for anyone else /dev/zero is safe.
+            target = "/dev/zero"
+            if os.geteuid() == 0:
+                target = os.path.join(program.root, "zero-device")
+                os.mknod(target, 0o666 | stat.S_IFCHR, os.makedev(1, 5))
+            os.symlink(target, path)
+        program.start()
+        seen = program.show_main(timeout=5)
+        check_equal(seen, [("Tavrix", READ_PROBLEM.format(path, NOT_REGULAR))], "message boxes while loading")
+        suite.show_page(program, "tbrMain_2")
+        suite.click(program, suite.layout.check_box("chkAutoClipboard"))
+        suite.show_page(program, "tbrMain_1")
+        suite.check_key(suite.generate(program), 1, 1, 0)
+        check_equal(program.boxes(), [], "message boxes after more writes (the warning comes once)")
+        check_equal(program.close_main(), 0, "exit status")
+        if kind == "fifo":
+            check(stat.S_ISFIFO(os.lstat(path).st_mode), "the named pipe was replaced")
+        else:
+            check_equal(os.readlink(path), target, "the link")
+            check(stat.S_ISCHR(os.stat(target).st_mode), f"{target} is no longer a device")
+        check_equal(sorted(os.listdir(program.settings_folder)), ["Tavrix.conf"], "the settings folder")
+
+    for kind, what in (("fifo", "a named pipe"), ("zero", "a link to a device like /dev/zero")):
+        cases.append((f"{what} as the settings file: the window within 5 s, one warning naming it, the file left alone",
+                      lambda kind=kind: special_file(kind)))
+
+    def unreadable_file():
+        user = unprivileged_user()
+        before = b"[Settings]\nKey%20Strength=2\nCopy%20Key%20To%20Clipboard=1\n"
+        program = suite.program(settings=before, user=user)
+        os.chmod(program.settings_file, 0o000)
+        program.start()
+        seen = program.show_main()
+        check_equal(seen, [("Tavrix", READ_PROBLEM.format(program.settings_file, "Permission denied"))],
+                    "message boxes while loading")
+        suite.show_page(program, "tbrMain_2")
+        suite.click(program, suite.layout.check_box("chkAutoClipboard"))
+        suite.show_page(program, "tbrMain_1")
+        suite.check_key(suite.generate(program), 1, 1, 0)  # the defaults: nothing stored was read
+        check_equal(program.boxes(), [], "message boxes after more writes (the warning comes once)")
+        check_equal(program.close_main(), 0, "exit status")
+        check_equal(program.settings_bytes(), before, "the settings file")
+        check_equal(stat.S_IMODE(os.stat(program.settings_file).st_mode), 0, "the settings file's permissions")
+    cases.append(("a settings file the user may not read: one warning naming it, defaults used, the file untouched",
+                  unreadable_file))
+
+    for free_pages in (1, 2):
+        def full_disk(free_pages=free_pages):
+            before = (USER_EXTRAS_BEFORE + "[Settings]\nKey Strength=\" 2\"\nCopy Key To Clipboard=1\n" +
+                      USER_EXTRAS_AFTER + "".join(f"[Group{g}]\n" + "".join(f"key{k}=value {g}.{k} of the user\n"
+                                                                           for k in range(20)) + "\n"
+                                                   for g in range(20))).encode()
+            if os.geteuid() == 0:
+                # A 64 KiB file system with free_pages pages left once the file is in.
+                program = suite.program()
+                program.mount_tmpfs(program.settings_folder, 64 * 1024)
+                with open(program.settings_file, "wb") as file:
+                    file.write(before)
+                fill_file_system(program.settings_folder, free_pages)
+            else:
+                # A file size limit just above the lock file.
+                program = suite.program(settings=before, limits={"fsize": 512 * free_pages})
+            program.start()
+            seen = program.show_main()
+            check_equal(seen, [("Tavrix", SAVE_FAILED.format(program.settings_file))], "message boxes while loading")
+            suite.check_key(suite.generate(program), 2, 1, 0)  # the stored " 2" was read: 256-BIT
+            suite.show_page(program, "tbrMain_2")
+            suite.click(program, suite.layout.check_box("chkGenerateOnStartup"))
+            suite.show_page(program, "tbrMain_1")
+            suite.settle(program)
+            check_equal(program.boxes(), [], "message boxes after more writes (the warning comes once)")
+            check_equal(program.close_main(), 0, "exit status")
+            check_equal(program.settings_bytes(), before, "the settings file")
+            leftovers = [n for n in os.listdir(program.settings_folder) if n != "Tavrix.conf" and
+                         not n.startswith("filler")]
+            check_equal(leftovers, [], "files left in the settings folder")
+        cases.append((f"a full disk ({free_pages} free block{'s' if free_pages > 1 else ''}): the settings file "
+                      "stays byte for byte and one warning says so", full_disk))
+
     def deleted_while_running():
         program = suite.program(settings=settings_text(Key_Type=0) + USER_EXTRAS_AFTER).start()
         check_equal(program.show_main(), [], "message boxes while loading")
@@ -619,7 +796,7 @@ def settings_cases(suite):
         suite.show_page(program, "tbrMain_2")
         suite.click(program, suite.layout.check_box("chkGenerateOnStartup"))
         wait_for(program.settings_bytes, 2, "the settings file to be written again")
-        time.sleep(0.2)
+        suite.settle(program)
         check_equal(program.boxes(), [], "message boxes")
         check_equal(program.close_main(), 0, "exit status")
         check_equal(program.settings(), {"Settings": {"Generate On Startup": "1"}}, "the settings file")
@@ -876,6 +1053,24 @@ def splash_cases(suite):
     cases.append(("the second click of a slow double-click that closes the splash shown again opens no credit link",
                   double_click_on_shown_splash))
     return cases
+
+
+def fill_file_system(folder, free_pages):
+    """Fills the file system at folder with 4 KiB files until it is full, then removes free_pages of them."""
+    fillers = []
+    while True:
+        name = os.path.join(folder, f"filler{len(fillers)}")
+        try:
+            with open(name, "wb") as file:
+                file.write(b"\0" * 4096)
+        except OSError as error:
+            check(error.errno == errno.ENOSPC, f"filling {folder}: {error}")
+            os.remove(name)
+            break
+        fillers.append(name)
+    check(len(fillers) >= free_pages, f"{folder} had no room to fill")
+    for name in fillers[-free_pages:]:
+        os.remove(name)
 
 
 GROUPS = {"window": window_cases, "dictionary": dictionary_cases, "settings": settings_cases,

@@ -13,11 +13,15 @@ class ClipboardCopyTest : public QObject {
 private slots:
     void copyingClearsThenPutsEmptyTextThenTheKey_data() {
         QTest::addColumn<QString>("key");
-        QTest::newRow("a key ends up as the only, plain-text content") << QStringLiteral("abc-defgh-ij");
-        QTest::newRow("an empty key leaves the empty text") << QString();
+        QTest::addColumn<QStringList>("formats");
+        const QStringList withHint{"text/plain", "x-kde-passwordManagerHint"};
+        QTest::newRow("a key ends up as plain text marked as a secret for clipboard managers")
+            << QStringLiteral("abc-defgh-ij") << withHint;
+        QTest::newRow("an empty key leaves the empty text and nothing else") << QString() << QStringList{"text/plain"};
     }
     void copyingClearsThenPutsEmptyTextThenTheKey() {
         QFETCH(QString, key);
+        QFETCH(QStringList, formats);
         QClipboard& clipboard = *QGuiApplication::clipboard();
         auto* previous = new QMimeData;
         previous->setHtml(QStringLiteral("<b>old</b>"));
@@ -33,9 +37,11 @@ private slots:
         CopyKeyToClipboard(clipboard, key);
         disconnect(connection);
 
-        QCOMPARE(steps, (QStringList{"|", "text/plain|", "text/plain|" + key}));
-        QCOMPARE(clipboard.mimeData()->formats(), QStringList{"text/plain"});
+        QCOMPARE(steps, (QStringList{"|", "text/plain|", formats.join(',') + '|' + key}));
+        QCOMPARE(clipboard.mimeData()->formats(), formats);
         QCOMPARE(clipboard.text(), key);
+        if (formats.contains(QStringLiteral("x-kde-passwordManagerHint")))
+            QCOMPARE(clipboard.mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
     }
 };
 

@@ -245,6 +245,111 @@ private slots:
         QCOMPARE(result.messages[0].text, text);
     }
 
+    void dictionaryKeysThatAreNotPrintableAsciiAreDrawnAgain_data() {
+        QTest::addColumn<QByteArray>("dictionary");
+        QTest::addColumn<qint32>("hexDigits");
+        QTest::addColumn<Draws>("draws");
+        QTest::addColumn<QString>("expected");
+        // Line 0 starts every search; the five-character lines after it are tried in turn.
+        const QByteArray bad =
+            QByteArrayLiteral("x\r\n"
+                              "t\tabc\r\n"       // 1: a tab
+                              "\xc4\xb0stan\r\n" // 2: capital I with dot, six characters in lower case
+                              "ab\x1b"
+                              "cd\r\n"           // 3: an escape character
+                              "caf\xc3\xa9s\r\n" // 4: a letter beyond ASCII
+                              "ab\xe9"
+                              "cd\r\n" // 5: a Latin-1 byte, read as U+FFFD
+                              "\xf0\x9f\x94\x91"
+                              "abcd\r\n" // 6: an emoji and four letters
+                              "a\x00"
+                              "bcd\r\n"     // 7: a NUL
+                              "He Lo\r\n"); // 8: printable, blank included
+        QTest::newRow("each bad line makes the key start again, until a printable one")
+            << bad << 10 << Lines({0, 1, 2, 3, 4, 5, 6, 7}) << "he lo";
+        QTest::newRow("a tab in the second word of a 128-bit key starts it again")
+            << QByteArray("dog\r\nbird\r\nfrog\r\nsixsix\r\nfoxfox\r\nta\tble\r\nabcdef\r\n") << 26
+            << Lines({3, 4, 3, 5}) << "sixsix-abcdef";
+    }
+    void dictionaryKeysThatAreNotPrintableAsciiAreDrawnAgain() {
+        QFETCH(QByteArray, dictionary);
+        QFETCH(qint32, hexDigits);
+        QFETCH(Draws, draws);
+        QFETCH(QString, expected);
+        const Run result = run(writeDictionary(QTest::currentDataTag(), dictionary), hexDigits, "ASCII", "1", draws);
+        QCOMPARE(result.key, std::optional<QString>(expected));
+        QCOMPARE(result.events, ReseedThenDraws(draws.size()));
+        QVERIFY(result.messages.isEmpty());
+    }
+
+    void aMixedDictionaryGivesOnlyPrintableAsciiKeysOfTheRightLength_data() {
+        QTest::addColumn<qint32>("hexDigits");
+        QTest::newRow("64-bit") << 10;
+        QTest::newRow("128-bit") << 26;
+        QTest::newRow("256-bit") << 58;
+    }
+    void aMixedDictionaryGivesOnlyPrintableAsciiKeysOfTheRightLength() {
+        QFETCH(qint32, hexDigits);
+        const qint32 length = hexDigits / 2;
+        // Good words among words with control characters, non-ASCII letters, a Latin-1 byte, an emoji and
+        // the capital I with a dot that lower-cases to two characters.
+        const QList<QByteArray> spoilers = {
+            "\t", "\x1b", QByteArray("\x00", 1), "\xc3\xa9", "\xe9", "\xf0\x9f\x94\x91", "\xc4\xb0", "\x7f"};
+        QByteArray bytes;
+        for (int n = 0; n < 30000; ++n) {
+            QByteArray word;
+            for (int i = 0; i < 3 + n % 5; ++i)
+                word += char('a' + (n * 7 + i * 3) % 26);
+            if (n % 4 == 0)
+                word.insert(n % word.size(), spoilers[(n / 4) % spoilers.size()]);
+            bytes += word + "\r\n";
+        }
+        SeededRandomSource random;
+        RecordingMessageSink sink;
+        WordSource words(random, sink, {writeDictionary(QTest::currentDataTag(), bytes)});
+        int keys = 0;
+        for (int i = 0; i < 100; ++i) {
+            sink.messages.clear();
+            const auto key = TryAssembleKey(words, hexDigits, "ASCII", "1");
+            if (!key) {
+                QCOMPARE(sink.messages.size(), 1);
+                QCOMPARE(sink.messages[0].title, QStringLiteral("GenerateKey() Error.."));
+                continue;
+            }
+            ++keys;
+            QVERIFY(sink.messages.isEmpty());
+            QVERIFY2(key->size() == length, qPrintable(*key));
+            for (const QChar c : *key)
+                QVERIFY2(c.unicode() >= 0x20 && c.unicode() <= 0x7e, qPrintable(key->toUtf8().toHex()));
+        }
+        QVERIFY2(keys > 50, qPrintable(QString::number(keys)));
+    }
+
+    void aDictionaryOfVeryLongLinesGivesUpWithinTheByteBudget() {
+        // 27,000 lines of 2,000 letters: every first word overshoots a 128-bit key, so every attempt fails
+        // after reading, on average, half the file.
+        QByteArray bytes;
+        bytes.reserve(27000 * 2002);
+        const QByteArray line = QByteArray(2000, 'w') + "\r\n";
+        for (int n = 0; n < 27000; ++n)
+            bytes += line;
+        ScriptedRandomSource random(std::deque<double>(2000, DrawForLine(13500)));
+        RecordingMessageSink sink;
+        WordSource words(random, sink, {writeDictionary(QStringLiteral("long lines"), bytes)});
+        const auto key = TryAssembleKey(words, 26, "ASCII", "1");
+        QVERIFY(!key.has_value());
+        QCOMPARE(sink.messages.size(), 1);
+        QCOMPARE(sink.messages[0].title, QStringLiteral("GenerateKey() Error.."));
+        QCOMPARE(sink.messages[0].text,
+                 QStringLiteral("dict.txt holds no words that make a key of exactly 13 characters."));
+        // Each attempt reads 13,501 lines of 2,002 bytes; the budget of one generation allows as many
+        // attempts as fit in it, and one more that crosses it.
+        const qint64 perAttempt = 13501LL * 2002;
+        const qint64 attempts = random.events.count(QStringLiteral("draw"));
+        QCOMPARE(attempts, kGenerationByteBudget / perAttempt + 1);
+        QVERIFY(attempts < 1000);
+    }
+
     void assembleKeyGivesTheEmptyTextAfterAFailure() {
         ScriptedRandomSource random({0.0});
         RecordingMessageSink sink;

@@ -8,7 +8,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "UnprivilegedRun.h"
+
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace tavrix;
 using namespace tavrix::test;
@@ -198,10 +206,8 @@ private slots:
         else if (kind != QLatin1String("missing"))
             writeDictionary(dictionary);
         if (kind == QLatin1String("unreadable")) {
+            TAVRIX_RUN_UNPRIVILEGED();
             QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
-            QFile probe(path);
-            if (probe.open(QIODevice::ReadOnly))
-                QSKIP("This user reads files whatever their permissions (root).");
         }
         ScriptedRandomSource random({DrawForLine(lPos)});
         RecordingMessageSink sink;
@@ -215,6 +221,50 @@ private slots:
         QCOMPARE(sink.messages[0].title, QStringLiteral("GetWord() Error.."));
         QCOMPARE(sink.messages[0].text, text);
         QCOMPARE(random.events, QStringList{"draw"});
+    }
+
+    void aDictionaryThatIsNoRegularFileIsNeverOpened_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("a named pipe") << "fifo";
+        QTest::newRow("a symbolic link to /dev/zero") << "zero";
+        QTest::newRow("a symbolic link to /dev/null") << "null";
+    }
+    void aDictionaryThatIsNoRegularFileIsNeverOpened() {
+        QFETCH(QString, kind);
+        const QString path = m_dir.filePath(QStringLiteral("dict.txt"));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
+        else
+            QVERIFY(QFile::link(
+                kind == QLatin1String("zero") ? QStringLiteral("/dev/zero") : QStringLiteral("/dev/null"), path));
+        // A reader stuck opening the pipe is let go after 3 s, and one reading /dev/zero is stopped by the
+        // test's own time-out, so a fault fails the test.
+        std::atomic<bool> done{false};
+        std::thread watchdog([&] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            while (!done) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                if (kind == QLatin1String("fifo") && std::chrono::steady_clock::now() > deadline) {
+                    const int fd = ::open(qPrintable(path), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+            }
+        });
+        ScriptedRandomSource random({DrawForLine(3)});
+        RecordingMessageSink sink;
+        WordSource words(random, sink, {m_dir.path()});
+        QElapsedTimer timer;
+        timer.start();
+        const auto word = words.GetWord(5);
+        const qint64 elapsed = timer.elapsed();
+        done = true;
+        watchdog.join();
+        QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("GetWord took %1 ms").arg(elapsed)));
+        QVERIFY(!word.has_value());
+        QCOMPARE(sink.messages.size(), 1);
+        QCOMPARE(sink.messages[0].title, QStringLiteral("GetWord() Error.."));
+        QCOMPARE(sink.messages[0].text, QStringLiteral("lPos = 3\r\nlCount = \r\nsBuffer = \r\nlRequiredLength = 5"));
     }
 
     void getWordUsesTheFirstFolderHoldingADictionary_data() {

@@ -8,6 +8,17 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "UnprivilegedRun.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 // The store runs against the real QSettings files in a temporary XDG_CONFIG_HOME. QSettings takes that
@@ -43,6 +54,14 @@ private slots:
     void anUnparsableFileIsMovedAsideWholeAndANewOneStarted();
     void anEarlierFileMovedAsideIsNeverOverwritten();
     void anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails();
+    void aFailedRenameOfAnUnparsableFileLeavesItWhole();
+    void aWriteThatFailsPartWayLeavesTheFileByteForByte_data();
+    void aWriteThatFailsPartWayLeavesTheFileByteForByte();
+    void aSettingsFileThatIsNoRegularFileIsNeverOpened_data();
+    void aSettingsFileThatIsNoRegularFileIsNeverOpened();
+    void readingSixKeysAndWritingThreeOpensTheFileOnce();
+    void aFileTheUserMayNotReadIsReportedAndNeverWritten();
+    void aLinkToARegularFileIsWrittenThroughAndStays();
 
 private:
     QString folderOf(const QString& application) const { return m_home.filePath(application); }
@@ -84,6 +103,7 @@ void TestQSettingsStore::theFileIsTavrixConfBelowTheConfigHome() {
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tavrix"),
                              QStringLiteral("Tavrix"));
     QCOMPARE(settings.fileName(), m_home.filePath(QStringLiteral("Tavrix/Tavrix.conf")));
+    QCOMPARE(tavrix::QSettingsStore::filePath(QStringLiteral("Tavrix")), settings.fileName());
 }
 
 void TestQSettingsStore::anEmptyStoreGivesEveryDefaultAndCreatesNothing() {
@@ -104,13 +124,14 @@ void TestQSettingsStore::writingTheSixKeysGivesExactlyThisFile() {
             m_store, app, kSection, QString::fromLatin1(tavrix::kSettingDefs[i].key), QString::fromLatin1(texts[i]));
         QVERIFY(outcome.saved);
     }
+    // Each key is added at the end of its group, in the order written.
     QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\n"
-                                              "ASCII%20Mode=0\n"
-                                              "Copy%20Key%20To%20Clipboard=12\n"
-                                              "Generate%20On%20Change=345\n"
                                               "Generate%20On%20Startup=1\n"
+                                              "ASCII%20Mode=0\n"
                                               "Key%20Strength=2\n"
-                                              "Key%20Type=-1\n"));
+                                              "Key%20Type=-1\n"
+                                              "Copy%20Key%20To%20Clipboard=12\n"
+                                              "Generate%20On%20Change=345\n"));
     for (std::size_t i = 0; i < tavrix::kSettingDefs.size(); ++i) {
         QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QString::fromLatin1(tavrix::kSettingDefs[i].key),
                                      QStringLiteral("absent")),
@@ -181,6 +202,7 @@ void TestQSettingsStore::aWriteReachesTheFileBeforeItReturns() {
 void TestQSettingsStore::aWriteKeepsOtherGroupsAndKeys() {
     const QString app = QStringLiteral("KeepsOthers");
     writeFile(app, "Version=3\n"
+                   "; the user's own comment\n"
                    "[Other]\n"
                    "x=y\n"
                    "[Settings]\n"
@@ -188,16 +210,21 @@ void TestQSettingsStore::aWriteKeepsOtherGroupsAndKeys() {
                    "Window Left=100\n"
                    "Key Strength=\"1,5\"\n");
     QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
-    QCOMPARE(readFile(app), QByteArrayLiteral("[General]\n"
-                                              "Version=3\n"
-                                              "\n"
+    // Only the changed line differs, written as QSettings writes it; everything else stays byte for byte.
+    QCOMPARE(readFile(app), QByteArrayLiteral("Version=3\n"
+                                              "; the user's own comment\n"
                                               "[Other]\n"
                                               "x=y\n"
-                                              "\n"
                                               "[Settings]\n"
-                                              "Key%20Strength=\"1,5\"\n"
                                               "Key%20Type=0\n"
-                                              "Window%20Left=100\n"));
+                                              "Window Left=100\n"
+                                              "Key Strength=\"1,5\"\n"));
+    QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("ASCII Mode"), QStringLiteral("1")).saved);
+    QSettings check(fileOf(app), QSettings::IniFormat);
+    QCOMPARE(check.allKeys(), (QStringList{"Other/x", "Settings/ASCII Mode", "Settings/Key Strength",
+                                           "Settings/Key Type", "Settings/Window Left", "Version"}));
+    QCOMPARE(check.value(QStringLiteral("Settings/ASCII Mode")).toString(), QStringLiteral("1"));
+    QCOMPARE(check.value(QStringLiteral("Settings/Key Strength")).toString(), QStringLiteral("1,5"));
 }
 
 void TestQSettingsStore::aFileReplacedByHandIsReadAfresh() {
@@ -211,7 +238,7 @@ void TestQSettingsStore::aFileReplacedByHandIsReadAfresh() {
     QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("<absent>")),
              QStringLiteral("1"));
     QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("ASCII Mode"), QStringLiteral("1")).saved);
-    QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nASCII%20Mode=1\nKey%20Strength=2\nKey%20Type=1\n"));
+    QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey Type=1\nKey Strength=2\nASCII%20Mode=1\n"));
 }
 
 void TestQSettingsStore::aFileDeletedByHandIsCreatedAgainWithOnlyTheNewKey() {
@@ -236,8 +263,8 @@ void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath_data() {
 void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath() {
     QFETCH(QString, application);
     QFETCH(bool, needsNonRoot);
-    if (needsNonRoot && ::geteuid() == 0)
-        QSKIP("root writes into read-only folders");
+    if (needsNonRoot)
+        TAVRIX_RUN_UNPRIVILEGED();
 
     const QString folder = folderOf(application);
     const QString file = fileOf(application);
@@ -306,7 +333,7 @@ void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted() {
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("2"));
     QVERIFY(next.saved);
     QVERIFY(next.movedAside.isEmpty());
-    QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Strength=2\nKey%20Type=0\n"));
+    QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Type=0\nKey%20Strength=2\n"));
 }
 
 void TestQSettingsStore::anEarlierFileMovedAsideIsNeverOverwritten() {
@@ -332,8 +359,7 @@ void TestQSettingsStore::anEarlierFileMovedAsideIsNeverOverwritten() {
 }
 
 void TestQSettingsStore::anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails() {
-    if (::geteuid() == 0)
-        QSKIP("root renames files in read-only folders");
+    TAVRIX_RUN_UNPRIVILEGED();
     const QString app = QStringLiteral("UnparsableReadOnly");
     const QByteArray before = "[Settings]\nKey Type=1\nno equals sign here\n";
     writeFile(app, before);
@@ -345,6 +371,258 @@ void TestQSettingsStore::anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails(
     QVERIFY(outcome.movedAside.isEmpty());
     QCOMPARE(outcome.location, fileOf(app));
     QCOMPARE(readFile(app), before);
+}
+
+void TestQSettingsStore::aFailedRenameOfAnUnparsableFileLeavesItWhole() {
+    // The name leaves room for ".conf" and ".lock" but not for ".unreadable": the move aside fails even
+    // for root (a file name over 255 bytes).
+    const QString app(245, u'n');
+    const QByteArray before = "[Settings]\nKey Type=1\nno equals sign here\n[Other]\nx=y\n";
+    writeFile(app, before);
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    QVERIFY(!outcome.saved);
+    QVERIFY(outcome.movedAside.isEmpty());
+    QCOMPARE(outcome.location, fileOf(app));
+    QCOMPARE(readFile(app), before);
+    QCOMPARE(QDir(folderOf(app)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{app + QStringLiteral(".conf")});
+}
+
+void TestQSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte_data() {
+    QTest::addColumn<qint64>("sizeLimit");
+    // A file size limit holds for root too. The file is larger than the limit, so the new file cannot be
+    // written whole; it is smaller than the 16 KiB a buffered writer keeps before its last flush.
+    QTest::newRow("a file size limit above the lock file but below the settings file") << qint64(1024);
+    QTest::newRow("a file size limit of 4 KiB") << qint64(4096);
+    QTest::newRow("a file size limit of zero bytes") << qint64(0);
+}
+
+void TestQSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
+    QFETCH(qint64, sizeLimit);
+    const QString app = QStringLiteral("PartWay%1").arg(sizeLimit);
+    QByteArray before = "[General]\nTheme=dark\n\n[Settings]\nKey%20Type=1\nWindow%20Left=100\n\n";
+    for (int group = 0; group < 48; ++group) {
+        before += "[Group" + QByteArray::number(group) + "]\n";
+        for (int key = 0; key < 6; ++key)
+            before += "key" + QByteArray::number(key) + "=some value of the user's " + QByteArray::number(key) + "\n";
+        before += "\n";
+    }
+    QVERIFY2(before.size() > 8192 && before.size() < 16384, qPrintable(QString::number(before.size())));
+    writeFile(app, before);
+
+    // Writes past the limit fail with EFBIG instead of ending the process.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit oldLimit{};
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    rlimit limit = oldLimit;
+    limit.rlim_cur = static_cast<rlim_t>(sizeLimit);
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &oldLimit), 0);
+    std::signal(SIGXFSZ, oldHandler);
+
+    QVERIFY(!outcome.saved);
+    QCOMPARE(outcome.location, fileOf(app));
+    QCOMPARE(readFile(app), before);
+    // No temporary or lock file is left behind.
+    QCOMPARE(QDir(folderOf(app)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot),
+             QStringList{app + QStringLiteral(".conf")});
+    // Once there is room again the same write goes through and keeps everything else.
+    const tavrix::WriteOutcome retried =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    QVERIFY(retried.saved);
+    QSettings check(fileOf(app), QSettings::IniFormat);
+    QCOMPARE(check.value(QStringLiteral("Settings/Key Type")).toString(), QStringLiteral("0"));
+    QCOMPARE(check.value(QStringLiteral("Group47/key5")).toString(), QStringLiteral("some value of the user's 5"));
+    QCOMPARE(check.value(QStringLiteral("Theme")).toString(), QStringLiteral("dark"));
+}
+
+void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("a named pipe") << "fifo";
+    QTest::newRow("a symbolic link to a device that never ends, like /dev/zero") << "zero";
+    QTest::newRow("a symbolic link to an empty device, like /dev/null") << "null";
+    QTest::newRow("a folder") << "folder";
+}
+
+void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
+    QFETCH(QString, kind);
+    const QString app = QStringLiteral("Special-") + kind;
+    const QString file = fileOf(app);
+    QVERIFY(QDir().mkpath(folderOf(app)));
+    QFile::remove(file);
+    // A store that wrote through the link would replace its target. Root links to a device node of its
+    // own, so that a fault cannot replace the system's; any other user cannot replace /dev/zero anyway.
+    QString device = kind == QLatin1String("zero") ? QStringLiteral("/dev/zero") : QStringLiteral("/dev/null");
+    if (::geteuid() == 0 && (kind == QLatin1String("zero") || kind == QLatin1String("null"))) {
+        device = folderOf(app) + QStringLiteral("/device");
+        QCOMPARE(::mknod(qPrintable(device), S_IFCHR | 0666, makedev(1, kind == QLatin1String("zero") ? 5 : 3)), 0);
+    }
+    if (kind == QLatin1String("fifo"))
+        QCOMPARE(::mkfifo(qPrintable(file), 0600), 0);
+    else if (kind == QLatin1String("folder"))
+        QVERIFY(QDir().mkpath(file));
+    else
+        QVERIFY(QFile::link(device, file));
+
+    // A reader stuck opening the pipe is let go after 3 s (and again whenever it gets stuck anew), so
+    // that a fault fails the test instead of hanging it.
+    std::atomic<bool> done{false};
+    std::thread watchdog([&] {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+        while (!done) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            if (kind == QLatin1String("fifo") && std::chrono::steady_clock::now() > deadline) {
+                const int fd = ::open(qPrintable(file), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const QString read =
+        tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("dflt"));
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    const qint64 elapsed = timer.elapsed();
+    done = true;
+    watchdog.join();
+
+    QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("reading and writing took %1 ms").arg(elapsed)));
+    QCOMPARE(read, QStringLiteral("dflt"));
+    QVERIFY(!outcome.saved);
+    QCOMPARE(outcome.location, file);
+    // Left as it was.
+    const QFileInfo after(file);
+    if (kind == QLatin1String("fifo")) {
+        struct stat st {};
+        QCOMPARE(::lstat(qPrintable(file), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(after.isDir());
+    } else {
+        QVERIFY(after.isSymLink());
+        QCOMPARE(after.symLinkTarget(), device);
+        struct stat st {};
+        QCOMPARE(::stat(qPrintable(device), &st), 0);
+        QVERIFY(S_ISCHR(st.st_mode));
+    }
+    // The store says why it read nothing.
+    const auto problem = m_store.readProblem(app);
+    QVERIFY(problem.has_value());
+    QCOMPARE(problem->location, file);
+    QCOMPARE(problem->reason, QStringLiteral("it is not a regular file"));
+}
+
+// Counts the times a file in a folder is opened, through inotify.
+class OpenCounter {
+public:
+    OpenCounter(const QString& folder, const QString& name) : m_name(name.toUtf8()) {
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd >= 0)
+            ::inotify_add_watch(m_fd, qPrintable(folder), IN_OPEN);
+    }
+    ~OpenCounter() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool valid() const { return m_fd >= 0; }
+    int count() {
+        alignas(inotify_event) char buffer[64 * 1024];
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, sizeof buffer);
+            if (n <= 0)
+                return m_count;
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if (event->len > 0 && m_name == event->name)
+                    ++m_count;
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+    }
+
+private:
+    QByteArray m_name;
+    int m_fd = -1;
+    int m_count = 0;
+};
+
+void TestQSettingsStore::readingSixKeysAndWritingThreeOpensTheFileOnce() {
+    const QString app = QStringLiteral("OpenedOnce");
+    writeFile(app, "[General]\nTheme=dark\n\n[Settings]\nASCII%20Mode=1\nKey%20Strength=\" 2\"\nKey%20Type=abc\n"
+                   "Generate%20On%20Startup=1\n\n[Other]\nx=y\n");
+    OpenCounter opens(folderOf(app), app + QStringLiteral(".conf"));
+    // inotify instances are counted per user; when root has used them all up (programs left running on a
+    // shared machine), the row runs as another user, who has instances of their own.
+    if (!opens.valid() && ::geteuid() == 0)
+        TAVRIX_RUN_UNPRIVILEGED();
+    QVERIFY2(opens.valid(), "inotify_init1 failed (see fs.inotify.max_user_instances)");
+    // The order in which the main window reads and writes back while it loads.
+    const auto read = [&](const char* key) {
+        return tavrix::ReadSetting(m_store, app, kSection, QString::fromLatin1(key), QStringLiteral("dflt"));
+    };
+    const auto write = [&](const char* key, const char* text) {
+        QVERIFY(
+            tavrix::WriteSetting(m_store, app, kSection, QString::fromLatin1(key), QString::fromLatin1(text)).saved);
+    };
+    QCOMPARE(read("Generate On Startup"), QStringLiteral("1"));
+    QCOMPARE(read("ASCII Mode"), QStringLiteral("1"));
+    write("ASCII Mode", "1");
+    QCOMPARE(read("Key Strength"), QStringLiteral(" 2"));
+    write("Key Strength", "2");
+    QCOMPARE(read("Key Type"), QStringLiteral("abc"));
+    write("Key Type", "0");
+    QCOMPARE(read("Copy Key To Clipboard"), QStringLiteral("dflt"));
+    QCOMPARE(read("Generate On Change"), QStringLiteral("dflt"));
+    QCOMPARE(opens.count(), 1);
+
+    QSettings check(fileOf(app), QSettings::IniFormat);
+    QCOMPARE(check.value(QStringLiteral("Settings/Key Strength")).toString(), QStringLiteral("2"));
+    QCOMPARE(check.value(QStringLiteral("Settings/Key Type")).toString(), QStringLiteral("0"));
+    QCOMPARE(check.value(QStringLiteral("Theme")).toString(), QStringLiteral("dark"));
+    QCOMPARE(check.value(QStringLiteral("Other/x")).toString(), QStringLiteral("y"));
+}
+
+void TestQSettingsStore::aFileTheUserMayNotReadIsReportedAndNeverWritten() {
+    TAVRIX_RUN_UNPRIVILEGED();
+    const QString app = QStringLiteral("NotReadable");
+    const QByteArray before = "[Settings]\nKey%20Type=0\n";
+    writeFile(app, before);
+    QVERIFY(QFile::setPermissions(fileOf(app), QFileDevice::WriteOwner));
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("dflt")),
+             QStringLiteral("dflt"));
+    const auto problem = m_store.readProblem(app);
+    QVERIFY(problem.has_value());
+    QCOMPARE(problem->location, fileOf(app));
+    QCOMPARE(problem->reason, QStringLiteral("Permission denied"));
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("2"));
+    QVERIFY(!outcome.saved);
+    QCOMPARE(outcome.location, fileOf(app));
+    QVERIFY(QFile::setPermissions(fileOf(app), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QCOMPARE(readFile(app), before);
+}
+
+void TestQSettingsStore::aLinkToARegularFileIsWrittenThroughAndStays() {
+    // A settings file kept elsewhere (a collection of the user's own files) and linked into place.
+    const QString app = QStringLiteral("Linked");
+    QVERIFY(QDir().mkpath(folderOf(app)));
+    const QString target = m_home.filePath(QStringLiteral("kept-elsewhere.conf"));
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\nKey%20Type=0\n");
+    file.close();
+    QVERIFY(QFile::link(target, fileOf(app)));
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("dflt")),
+             QStringLiteral("0"));
+    QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("1")).saved);
+    QVERIFY(QFileInfo(fileOf(app)).isSymLink());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("[Settings]\nKey%20Type=1\n"));
 }
 
 QTEST_GUILESS_MAIN(TestQSettingsStore)

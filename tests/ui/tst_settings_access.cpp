@@ -11,11 +11,17 @@ namespace {
 // A store whose writes report the outcomes queued for them, in order; afterwards every write succeeds.
 class ScriptedOutcomeStore final : public tavrix::SettingsStore {
 public:
-    std::optional<QString> read(const QString&, const QString&, const QString&) override { return std::nullopt; }
+    std::optional<QString> read(const QString&, const QString&, const QString&) override {
+        ++reads;
+        return std::nullopt;
+    }
+    std::optional<tavrix::ReadProblem> readProblem(const QString&) override { return problem; }
     tavrix::WriteOutcome write(const QString&, const QString&, const QString&, const QString&) override {
         return outcomes.isEmpty() ? tavrix::WriteOutcome{} : outcomes.dequeue();
     }
     QQueue<tavrix::WriteOutcome> outcomes;
+    std::optional<tavrix::ReadProblem> problem;
+    int reads = 0;
 };
 
 const QString kFile = QStringLiteral("/home/user/.config/Tavrix/Tavrix.conf");
@@ -63,6 +69,41 @@ private slots:
             shown << message.text;
         }
         QCOMPARE(shown, texts);
+    }
+
+    void aFileThatCannotBeReadIsNamedOnceAndItsFailedSavesSayNothingMore_data() {
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("a file the user may not read") << "Permission denied";
+        QTest::newRow("a named pipe or other special file") << "it is not a regular file";
+    }
+    void aFileThatCannotBeReadIsNamedOnceAndItsFailedSavesSayNothingMore() {
+        QFETCH(QString, reason);
+        ScriptedOutcomeStore store;
+        store.problem = tavrix::ReadProblem{kFile, reason};
+        for (int i = 0; i < 3; ++i)
+            store.outcomes.enqueue({false, kFile, {}});
+        tavrix::test::RecordingMessageSink sink;
+        tavrix::SettingsAccess access(store, sink);
+        // The order of the main window's load: six reads, with write-backs among them.
+        for (const auto& def : tavrix::kSettingDefs) {
+            QCOMPARE(access.read(def.id), QString::fromLatin1(def.defaultText));
+            if (def.control != tavrix::SettingControl::CheckBox)
+                access.write(def.id, 0);
+        }
+        QCOMPARE(store.reads, 6);
+        QCOMPARE(sink.messages.size(), 1);
+        QCOMPARE(sink.messages[0].icon, tavrix::MessageIcon::Warning);
+        QCOMPARE(sink.messages[0].title, QStringLiteral("Tavrix"));
+        QCOMPARE(sink.messages[0].text, tavrix::ReadProblemText(kFile, reason));
+        QVERIFY(sink.messages[0].text.contains(kFile));
+        QVERIFY(sink.messages[0].text.contains(reason));
+    }
+
+    void theReadProblemTextSaysTheFileIsLeftAlone() {
+        QCOMPARE(tavrix::ReadProblemText(QStringLiteral("/tmp/a %1/Tavrix.conf"), QStringLiteral("Permission denied")),
+                 QStringLiteral("Tavrix could not read the settings file /tmp/a %1/Tavrix.conf (Permission denied). "
+                                "It starts with its default settings and leaves the file as it is, so changes "
+                                "made now are not saved."));
     }
 
     void theMovedAsideTextSaysWhereTheOldFileWent() {

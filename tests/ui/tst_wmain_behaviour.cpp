@@ -371,7 +371,7 @@ private slots:
         h.button("tbrMisc_2")->click();
         QCOMPARE(clipboardText(), h.text());
         const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-        QCOMPARE(mime->formats(), QStringList{"text/plain"});
+        QCOMPARE(mime->formats(), (QStringList{"text/plain", "x-kde-passwordManagerHint"}));
     }
 
     void automaticCopyPutsEveryNewKeyOnTheClipboard() {

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+#include <vector>
+
+namespace tavrix {
+
+// A settings file in the INI form that QSettings reads and writes on Linux, kept as its bytes.
+//
+// Lookups read the file the way QSettings does: logical lines (a quoted value may run over line ends, a
+// ';' starts a comment), "[Section]" headers with %-escaped names ("General" for keys outside any
+// section), %-escaped keys, and values with quotes, backslash escapes and unquoted commas that make a
+// list. An edit replaces only the bytes of the one setting it changes, or adds one line, so keys,
+// sections, comments and layout the program does not know stay exactly as they were.
+class IniFile {
+public:
+    explicit IniFile(QByteArray bytes = {});
+
+    const QByteArray& bytes() const { return m_bytes; }
+
+    // False when QSettings would report a format error: a section header without its ']', or a line that
+    // is neither a header, a key=value pair nor a comment.
+    bool wellFormed() const { return m_wellFormed; }
+
+    // The text of section/key as QSettings gives it (a list joined back with ','), or nothing when absent.
+    // A later definition of the same key wins, as it does for QSettings.
+    std::optional<QString> value(const QString& section, const QString& key) const;
+
+    // The file's bytes with section/key set to text, written as QSettings writes it.
+    QByteArray withValue(const QString& section, const QString& key, const QString& text) const;
+
+    // The forms QSettings writes.
+    static QByteArray escapedKey(const QString& key);
+    static QByteArray escapedValue(const QString& text);
+    // The text of a raw value as QSettings reads it.
+    static QString unescapedValue(const QByteArray& raw);
+    static QString unescapedKey(const QByteArray& raw);
+
+private:
+    struct Line {
+        qsizetype start = 0;
+        qsizetype length = 0;
+        qsizetype equals = -1; // offset in the file of the '=' that ends the key, -1 for a header
+        int section = -1;      // index into m_sections
+    };
+    struct Section {
+        QString name;            // as a group name: empty for the keys outside any section
+        qsizetype headerEnd = 0; // where the header line ends (0 for the implicit first section)
+    };
+
+    void parse();
+    int findLine(const QString& section, const QString& key) const;
+
+    QByteArray m_bytes;
+    qsizetype m_bodyStart = 0; // after a UTF-8 byte order mark
+    bool m_wellFormed = true;
+    std::vector<Section> m_sections;
+    std::vector<Line> m_lines; // key lines and section headers, in file order
+};
+
+} // namespace tavrix
