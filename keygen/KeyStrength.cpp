@@ -1,6 +1,7 @@
 #include "keygen/KeyStrength.h"
 
 #include "keygen/KeyAssembly.h"
+#include "keygen/RegularFile.h"
 #include "keygen/WordSource.h"
 
 #include <QFile>
@@ -205,7 +206,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
 
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!OpenRegularFile(file))
         return std::nullopt;
 
     QStringList lines;

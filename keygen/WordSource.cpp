@@ -1,6 +1,7 @@
 #include "keygen/WordSource.h"
 
 #include "keygen/RandomSource.h"
+#include "keygen/RegularFile.h"
 #include "shell/MessageSink.h"
 
 #include <QFile>
@@ -9,12 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <vector>
-
-#if defined(Q_OS_UNIX)
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -218,30 +213,6 @@ private:
     size_t m_nextHigh = 0;
 };
 
-// Opens the dictionary for reading only when it is a regular file: a named pipe would block the open, and
-// a device such as /dev/zero never ends.
-bool openRegularFile(QFile& file) {
-#if defined(Q_OS_UNIX)
-    const QByteArray path = QFile::encodeName(file.fileName());
-    struct stat st {};
-    if (::stat(path.constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    // Non-blocking, in case a pipe took the file's place since the check; the check is made again on what
-    // was opened.
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        !file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return false;
-    }
-    return true;
-#else
-    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-#endif
-}
-
 QString Diagnostic(qint32 lPos, const QString& lCount, const QString& sBuffer, qint32 lRequiredLength) {
     return QStringLiteral("lPos = ") + QString::number(lPos) + QStringLiteral("\r\nlCount = ") + lCount +
            QStringLiteral("\r\nsBuffer = ") + sBuffer + QStringLiteral("\r\nlRequiredLength = ") +
@@ -282,7 +253,7 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
         return fail(kNotFoundText);
 
     QFile file(path);
-    if (!openRegularFile(file))
+    if (!OpenRegularFile(file))
         return fail(Diagnostic(lPos, QString(), QString(), lRequiredLength));
 
     LineReader reader(file, m_bytesRead);

@@ -9,9 +9,14 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
+#include <fcntl.h>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace tavrix;
 using namespace tavrix::test;
@@ -244,6 +249,32 @@ private slots:
         const auto changed = meter.bits(10, QStringLiteral("ASCII"), QStringLiteral("1"), folders);
         QVERIFY(changed.has_value());
         QVERIFY(std::abs(*changed - std::log2(27.0)) < 1e-9);
+    }
+
+    void aDictionaryThatIsNoRegularFileIsNeverOpenedForMeasuring() {
+        QTemporaryDir folder;
+        const QString path = folder.filePath(QStringLiteral("dict.txt"));
+        QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
+        // Opening a pipe's writing end without blocking succeeds only while someone has it open for reading,
+        // so the watchdog both notices a reader and lets it go (it then reads an empty file).
+        std::atomic<bool> done{false};
+        std::atomic<bool> readerSeen{false};
+        std::thread watchdog([&] {
+            while (!done) {
+                const int fd = ::open(qPrintable(path), O_WRONLY | O_NONBLOCK);
+                if (fd >= 0) {
+                    readerSeen = true;
+                    ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+        });
+        KeyStrengthMeter meter;
+        const auto figure = meter.bits(26, QStringLiteral("ASCII"), QStringLiteral("1"), {folder.path()});
+        done = true;
+        watchdog.join();
+        QVERIFY2(!readerSeen, "the meter opened the named pipe");
+        QVERIFY(!figure.has_value());
     }
 };
 
