@@ -376,6 +376,7 @@ class Program:
             if name in os.environ:
                 self.env[name] = os.environ[name]
         self.process = None
+        self.inferior = None  # the program's pid when it runs under gdb
         self.started = None
         self.last_copied = None  # what the last read_box put on the clipboard
 
@@ -415,10 +416,56 @@ class Program:
                                         start_new_session=True)
         return self
 
+    def start_stopped_at(self, function):
+        """Starts the program under gdb and returns once it has stopped at the first line of function (a
+        C++ name such as tavrix::wMain::Form_Load); resume() lets it go on. The program's windows stay as
+        they were drawn while it is stopped, so they can be looked at in that moment."""
+        check(self.user is None and not self.limits, "a program under the debugger runs as this user, unlimited")
+        hit = os.path.join(self.root, "breakpoint-hit")
+        self._resume_pipe = os.path.join(self.root, "resume")
+        os.mkfifo(self._resume_pipe)
+        self.stderr = open(os.path.join(self.root, "stderr.txt"), "wb")
+        self.started = time.monotonic()
+        self.process = subprocess.Popen(
+            ["gdb", "-q", "-nx", "-batch", "-ex", "set startup-with-shell off", "-ex", "set breakpoint pending on",
+             "-ex", f"break {function}", "-ex", "run",
+             # Note the stop, then wait in gdb until resume() writes a line to the pipe.
+             "-ex", f"shell echo $PPID > '{hit}.part' && mv '{hit}.part' '{hit}' && read line < '{self._resume_pipe}'",
+             "-ex", "delete", "-ex", "continue", "--args", self.executable],
+            env=self.env, cwd=self.root, stdin=subprocess.DEVNULL, stdout=self.stderr, stderr=self.stderr,
+            preexec_fn=_die_with_driver, start_new_session=True)
+        wait_for(lambda: os.path.exists(hit) or self.process.poll() is not None, 60, f"the program to reach {function}")
+        check(os.path.exists(hit), f"gdb ended before the program reached {function}:\n{self.error_output()}")
+        # The shell's parent is gdb; the program is gdb's other child.
+        gdb = int(open(hit).read())
+        children = []
+        for task in os.listdir(f"/proc/{gdb}/task"):
+            with open(f"/proc/{gdb}/task/{task}/children") as file:
+                children += [int(pid) for pid in file.read().split()]
+        programs = [pid for pid in children if os.path.realpath(f"/proc/{pid}/exe") == os.path.realpath(self.executable)]
+        check(len(programs) == 1, f"the program among gdb's children {children}")
+        self.inferior = programs[0]
+        return self
+
+    def resume(self):
+        """Lets a program started with start_stopped_at go on."""
+        with open(self._resume_pipe, "w") as pipe:
+            pipe.write("go\n")
+
+    @property
+    def pid(self):
+        """The program's process id (not the debugger's, for a program started under gdb)."""
+        return self.inferior if self.inferior is not None else self.process.pid
+
     def running(self):
         return self.process is not None and self.process.poll() is None
 
     def kill(self):
+        if self.inferior is not None:
+            try:
+                os.kill(self.inferior, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
         if self.running():
             os.killpg(self.process.pid, signal.SIGKILL)
         if self.process is not None:
@@ -456,7 +503,7 @@ class Program:
     def windows(self, visible_only=True):
         """Top-level windows of this program that are on screen (or merely exist)."""
         criteria = ["--onlyvisible"] if visible_only else []
-        found = self.desktop.search(*criteria, "--pid", str(self.process.pid)) if self.process else []
+        found = self.desktop.search(*criteria, "--pid", str(self.pid)) if self.process else []
         if self.process and not visible_only:
             # Qt's helper windows carry no pid; its real windows do. Only those count.
             found = [w for w in found if self.desktop.name(w) is not None]

@@ -990,7 +990,7 @@ def opener_cases(suite):
 
 
 # ================================================================================================================
-# Group "splash": the splash while a slow load runs, and a double-click on it
+# Group "splash": the splash before the main window loads, and a double-click on it
 # ================================================================================================================
 
 def splash_cases(suite):
@@ -998,33 +998,30 @@ def splash_cases(suite):
 
     cases = []
 
-    def painted_during_load():
-        # dict.txt is a named pipe: the start-up key's first word waits, in the middle of the load step, until
-        # this case writes the words into the pipe. So the load is surely still running while the splash is
-        # looked at, however long that takes.
+    def painted_before_load():
+        # The program runs under gdb and is held at the first line of the main window's load step for as long
+        # as this case looks: what the splash shows then was drawn before the load began, and nothing can be
+        # drawn later until the program goes on.
         suite.desktop.set_clipboard("sentinel")
-        program = suite.program(settings=startup_settings(0, 1, 1), dictionary=os.mkfifo).start()
-        splash = wait_for(program.splash, 10, "the splash window")
+        program = suite.program(settings=startup_settings(0, 1, 1))
+        program.start_stopped_at("tavrix::wMain::Form_Load")
+        splash = wait_for(program.splash, 10, "the splash window while the load step is held")
         pictures = []
 
         def painted():
             pictures.append(window_picture(suite.desktop.env, splash))
             return len(pictures[-1].colours()) > 32
         try:
-            wait_for(painted, 10, "the splash to show its picture while the load waits for dict.txt", interval=0.1)
+            wait_for(painted, 10, "the splash to show its picture while the load step is held", interval=0.1)
         except CaseFailure:
             pictures[-1].save_png(os.path.join(os.environ.get("TMPDIR", "/tmp"), "tavrix-blank-splash.png"))
             raise
-        check_equal(suite.desktop.clipboard_text(), "sentinel", "clipboard while the load waits")
-        check(not program.main_window(), "the main window is on screen during the load")
-        try:
-            with open(program.dictionary, "wb") as pipe:
-                pipe.write(lines_file(suite.shipped_lines[:27000]))
-        except BrokenPipeError:
-            pass  # the reader stops at the word it needs
+        check(not program.main_window(), "the main window is on screen before its load step")
+        check_equal(suite.desktop.clipboard_text(), "sentinel", "clipboard before the load step")
+        program.resume()
         suite.check_key(suite.new_clipboard("sentinel", 20), 0, 1, 1)
         wait_for(program.main_window, 10, "the main window after the load")
-    cases.append(("the splash shows its picture while a slow load runs", painted_during_load))
+    cases.append(("the splash shows its picture before the load step starts", painted_before_load))
 
     def double_click_on_shown_splash():
         program = suite.program().start()
