@@ -1,7 +1,9 @@
 #include "QtMessageSink.h"
+#include "settings/SettingDecoding.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
@@ -57,6 +59,40 @@ private slots:
                  QStringLiteral("---------------------------\nShellExe()\n---------------------------\n"
                                 "line one\r\nline two\n---------------------------\nOK   \n"
                                 "---------------------------\n"));
+    }
+
+    // A message may quote what a user or a file wrote: a stored setting, a path, a dictionary line. The box
+    // shows such a text as it is, never as markup that would hide its tags or draw it in another way.
+    void theBoxShowsMarkupInItsTextAsPlainText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a stored setting written as bold markup")
+            << tavrix::UnusableSettingText(QStringLiteral("Key Strength"), QStringLiteral("<b>7</b>"),
+                                           QStringLiteral("1"));
+        QTest::newRow("a settings file in a folder named like a tag")
+            << tavrix::ReadProblemText(QStringLiteral("/home/u/<i>cfg</i>/Tavrix.conf"), QStringLiteral("denied"));
+        QTest::newRow("a quoted dictionary line that opens an HTML document")
+            << QStringLiteral("sBuffer = <html><body><h1>word</h1>\r\nlRequiredLength = 5");
+    }
+    void theBoxShowsMarkupInItsTextAsPlainText() {
+        QFETCH(QString, text);
+        // Each row is text that a label left to guess its format would draw as rich text.
+        QVERIFY(Qt::mightBeRichText(text));
+        Qt::TextFormat format = Qt::AutoText;
+        QString labelText;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                format = label->textFormat();
+                labelText = label->text();
+            }
+            box->accept();
+        });
+        tavrix::QtMessageSink sink;
+        sink.show({tavrix::MessageIcon::Warning, QStringLiteral("Tavrix"), text});
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(labelText, text);
     }
 
     void ctrlCInTheOpenBoxCopiesItsTitleAndShownText() {

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
@@ -196,6 +197,52 @@ private slots:
         QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
         QVERIFY(!p.splash().isLoaded());
         QVERIFY(p.main().window()->isVisible());
+    }
+
+    // A window is centred on the screen the first time it is shown after a load; a window that is shown
+    // again while loaded stays where it is, where the user may have moved it.
+    void aWindowIsCentredWhenFirstShownAfterALoad_data() {
+        QTest::addColumn<QString>("moment");
+        QTest::newRow("the splash at start-up") << "start";
+        QTest::newRow("the main window at the close step") << "close step";
+        QTest::newRow("the splash shown again from the about page") << "logo";
+        QTest::newRow("the main window moved by the user, when a splash shown again closes") << "moved";
+    }
+    void aWindowIsCentredWhenFirstShownAfterALoad() {
+        QFETCH(QString, moment);
+        Program p;
+        p.program->Main();
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        // Within the few pixels of a frame the window system may add around the client area.
+        const auto centred = [&](const QWidget* window) {
+            return (window->geometry().center() - centre).manhattanLength() <= 4;
+        };
+        const auto where = [](const QWidget* window) {
+            return qPrintable(QStringLiteral("client area at %1,%2 sized %3x%4")
+                                  .arg(window->geometry().x())
+                                  .arg(window->geometry().y())
+                                  .arg(window->width())
+                                  .arg(window->height()));
+        };
+        if (moment == QLatin1String("start")) {
+            QVERIFY2(centred(p.splash().window()), where(p.splash().window()));
+            return;
+        }
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QWidget* main = p.main().window();
+        QVERIFY2(centred(main), where(main));
+        if (moment == QLatin1String("close step"))
+            return;
+        const QPoint movedTo = main->pos() + QPoint(-40, 25);
+        if (moment == QLatin1String("moved"))
+            main->move(movedTo);
+        QTest::mouseClick(p.mainLabel("imgLogo"), Qt::LeftButton);
+        QVERIFY2(centred(p.splash().window()), where(p.splash().window()));
+        if (moment == QLatin1String("logo"))
+            return;
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->pos(), movedTo);
     }
 
     void closingTheMainWindowBesideARepeatedSplashLeavesTheSplashAlone() {
