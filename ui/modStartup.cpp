@@ -17,10 +17,15 @@ modStartup::modStartup(ProgramServices services)
     : m_settings(services.store, services.sink),
       m_main(MainWindowServices{m_settings, services.sink, services.random, std::move(services.dictionaryFolders),
                                 std::move(services.launcher)}) {
-    m_main.setSplash(&m_splash);
-    m_splash.setMain(&m_main);
+    connectWindows(m_main, m_splash);
     connect(&m_main, &Form::unloaded, this, &modStartup::endWhenNothingLoaded);
     connect(&m_splash, &Form::unloaded, this, &modStartup::endWhenNothingLoaded);
+}
+
+void modStartup::connectWindows(wMain& main, wSplash& splash) {
+    connect(&splash, &wSplash::pictureClicked, &main, &wMain::tmrSplashClose_Timer);
+    connect(&main, &wMain::unloadSplashRequested, &splash, &Form::Unload);
+    connect(&main, &wMain::showSplashRequested, &splash, &Form::Show);
 }
 
 QStringList modStartup::DictionaryFolders() {

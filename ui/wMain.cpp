@@ -12,7 +12,6 @@
 #include "keygen/KeyAssembly.h"
 #include "settings/SettingDecoding.h"
 #include "ui_wMain.h"
-#include "wSplash.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -366,8 +365,7 @@ void wMain::tmrSplashClose_Timer() {
     if (tmrSplashClose)
         tmrSplashClose->stop();
     Show();
-    if (m_splash)
-        m_splash->Unload();
+    emit unloadSplashRequested();
 }
 
 // ---- event procedures -----------------------------------------------------------------------------------
@@ -427,8 +425,7 @@ void wMain::tbrMisc_ButtonClick(const QToolButton* button) {
 }
 
 void wMain::imgLogo_Click() {
-    if (m_splash)
-        m_splash->Show();
+    emit showSplashRequested();
 }
 
 void wMain::labQuorlen_Click() {

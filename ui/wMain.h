@@ -42,7 +42,6 @@ namespace tavrix {
 class MessageSink;
 class RandomSource;
 class SettingsAccess;
-class wSplash;
 
 // Opens a file or address with the desktop's default handler; the arguments of ShellExe.
 using ShellLauncher = std::function<void(const QString& sFile, const QString& sParameters, qint32 lHwnd,
@@ -62,8 +61,6 @@ public:
     explicit wMain(MainWindowServices services, QObject* parent = nullptr);
     ~wMain() override;
 
-    void setSplash(wSplash* splash) { m_splash = splash; }
-
     // Public operations.
     void GenerateKey();
     QString GetWord(qint32 lRequiredLength);
@@ -76,6 +73,12 @@ public:
     QString tag() const;
     ModuleHandle moduleHandle() const { return m_hMod; }
     const ImageList& imlMain() const;
+
+signals:
+    // The about page's logo was clicked: the splash is to be shown.
+    void showSplashRequested();
+    // The close step has shown this window: the splash is to be unloaded.
+    void unloadSplashRequested();
 
 protected:
     QWidget* createWindow() override;
@@ -108,7 +111,6 @@ private:
     MainWindowServices m_services;
     WordSource m_words;
     KeyStrengthMeter m_strength; // the figure in txtKey's tooltip
-    wSplash* m_splash = nullptr;
     ModuleHandle m_hMod = 0;
     int m_unloadCount = 0;
     mutable ImageList m_imlMain; // filled on first use, see imlMain()

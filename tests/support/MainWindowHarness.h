@@ -3,6 +3,7 @@
 #include "RecordingMessageSink.h"
 #include "SettingsAccess.h"
 #include "keygen/RandomSource.h"
+#include "modStartup.h"
 #include "settings/MemorySettingsStore.h"
 #include "wMain.h"
 #include "wSplash.h"
@@ -37,8 +38,7 @@ struct MainWindowHarness {
                 launches.append({f, p, h, s, d, w, main->window() && main->window()->isMinimized()});
             }});
         splash = std::make_unique<wSplash>();
-        main->setSplash(splash.get());
-        splash->setMain(main.get());
+        modStartup::connectWindows(*main, *splash);
         store.setObserver([this] { return main->window() ? text() : QStringLiteral("<unloaded>"); });
     }
 
