@@ -7,12 +7,14 @@
 //   event procedures (Control_Event) react to the controls; a value the program puts into a control raises
 //                   the control's event exactly as a user's choice would, but only when the value changes.
 //   SettingsAccess  the six stored choices: read once in Form_Load, written the moment a control changes.
-//   keygen          AssembleKey builds a key from the plain values read off the controls; the result goes
+//   keygen          TryAssembleKey builds a key from the plain values read off the controls; the result goes
 //                   into txtKey and, when chkAutoClipboard is ticked, onto the clipboard. KeyStrengthMeter
 //                   gives the key's bits of randomness for txtKey's tooltip.
 //   ShellLauncher   opens the credit links (ShellExe in the program).
+//   signals         the about page's logo and the close step ask for the splash to be shown or unloaded;
+//                   modStartup connects them to wSplash, which this window does not know.
 //
-// A key travels: tbrMisc button "_generatekey" -> GenerateKey -> AssembleKey (GetRnd / GetWord) -> txtKey
+// A key travels: tbrMisc button "_generatekey" -> GenerateKey -> TryAssembleKey (GetRnd / GetWord) -> txtKey
 // -> CopyToClipboard.
 
 #include "Form.h"
@@ -71,7 +73,6 @@ public:
 
     // The window's tag: the current ASCII method as text ("0" or "1") once loading has chosen one.
     QString tag() const;
-    ModuleHandle moduleHandle() const { return m_hMod; }
     const ImageList& imlMain() const;
 
 signals:

@@ -4,7 +4,7 @@
 #include "SettingsAccess.h"
 #include "keygen/RandomSource.h"
 #include "modStartup.h"
-#include "settings/MemorySettingsStore.h"
+#include "MemorySettingsStore.h"
 #include "wMain.h"
 #include "wSplash.h"
 

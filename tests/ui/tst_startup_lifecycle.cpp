@@ -4,7 +4,7 @@
 #include "RecordingMessageSink.h"
 #include "keygen/RandomSource.h"
 #include "modStartup.h"
-#include "settings/MemorySettingsStore.h"
+#include "MemorySettingsStore.h"
 #include "shell/modShellExecute.h"
 
 #include <QCheckBox>
