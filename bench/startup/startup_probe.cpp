@@ -22,6 +22,8 @@
 // settings, each through QSettings::sync(), which flushes to disk; a folder on tmpfs (/dev/shm) takes the
 // disk out of the figure.
 
+#include "tests/support/ProcStatus.h"
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -241,14 +243,10 @@ struct Sample {
 
 // A field of /proc/<pid>/status given in kB ("VmHWM", "RssAnon"), in MiB.
 std::optional<double> statusMiB(pid_t pid, const std::string& field) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    const std::string prefix = field + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0)
-            return std::strtod(line.c_str() + prefix.size(), nullptr) / 1024.0;
-    }
-    return std::nullopt;
+    const auto kilobytes = tavrix::test::ProcStatusKilobytes(std::to_string(pid), field);
+    if (!kilobytes)
+        return std::nullopt;
+    return double(*kilobytes) / 1024.0;
 }
 
 std::optional<double> loadStepFrom(const std::string& outputFile) {

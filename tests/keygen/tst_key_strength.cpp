@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "PipeReaderWatch.h"
+
 #include <atomic>
 #include <cmath>
 #include <fcntl.h>
@@ -256,24 +258,14 @@ private slots:
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("dict.txt"));
         QCOMPARE(::mkfifo(qPrintable(path), 0600), 0);
-        // Opening a pipe's writing end without blocking succeeds only while someone has it open for reading,
-        // so the watchdog both notices a reader and lets it go (it then reads an empty file).
-        std::atomic<bool> done{false};
-        std::atomic<bool> readerSeen{false};
-        std::thread watchdog([&] {
-            while (!done) {
-                const int fd = ::open(qPrintable(path), O_WRONLY | O_NONBLOCK);
-                if (fd >= 0) {
-                    readerSeen = true;
-                    ::close(fd);
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-        });
-        KeyStrengthMeter meter;
-        const auto figure = meter.bits(26, QStringLiteral("ASCII"), QStringLiteral("1"), {folder.path()});
-        done = true;
-        watchdog.join();
+        std::optional<double> figure;
+        bool readerSeen = false;
+        {
+            const PipeReaderWatch watch(path, std::chrono::milliseconds(0));
+            KeyStrengthMeter meter;
+            figure = meter.bits(26, QStringLiteral("ASCII"), QStringLiteral("1"), {folder.path()});
+            readerSeen = watch.readerSeen();
+        }
         QVERIFY2(!readerSeen, "the meter opened the named pipe");
         QVERIFY(!figure.has_value());
     }

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "PipeReaderWatch.h"
+
 #include "UnprivilegedRun.h"
 
 #include <atomic>
@@ -282,18 +284,9 @@ private slots:
                 kind == QLatin1String("zero") ? QStringLiteral("/dev/zero") : QStringLiteral("/dev/null"), path));
         // A reader stuck opening the pipe is let go after 3 s, and one reading /dev/zero is stopped by the
         // test's own time-out, so a fault fails the test.
-        std::atomic<bool> done{false};
-        std::thread watchdog([&] {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-            while (!done) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                if (kind == QLatin1String("fifo") && std::chrono::steady_clock::now() > deadline) {
-                    const int fd = ::open(qPrintable(path), O_WRONLY | O_NONBLOCK);
-                    if (fd >= 0)
-                        ::close(fd);
-                }
-            }
-        });
+        std::optional<PipeReaderWatch> watch;
+        if (kind == QLatin1String("fifo"))
+            watch.emplace(path, std::chrono::seconds(3));
         ScriptedRandomSource random({DrawForLine(3)});
         RecordingMessageSink sink;
         WordSource words(random, sink, {m_dir.path()});
@@ -301,8 +294,7 @@ private slots:
         timer.start();
         const auto word = words.GetWord(5);
         const qint64 elapsed = timer.elapsed();
-        done = true;
-        watchdog.join();
+        watch.reset();
         QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("GetWord took %1 ms").arg(elapsed)));
         QVERIFY(!word.has_value());
         QCOMPARE(sink.messages.size(), 1);

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "PipeReaderWatch.h"
+
 #include "UnprivilegedRun.h"
 
 #include <atomic>
@@ -469,18 +471,9 @@ void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
 
     // A reader stuck opening the pipe is let go after 3 s (and again whenever it gets stuck anew), so
     // that a fault fails the test instead of hanging it.
-    std::atomic<bool> done{false};
-    std::thread watchdog([&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (!done) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (kind == QLatin1String("fifo") && std::chrono::steady_clock::now() > deadline) {
-                const int fd = ::open(qPrintable(file), O_WRONLY | O_NONBLOCK);
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        }
-    });
+    std::optional<tavrix::test::PipeReaderWatch> watch;
+    if (kind == QLatin1String("fifo"))
+        watch.emplace(file, std::chrono::seconds(3));
     QElapsedTimer timer;
     timer.start();
     const QString read =
@@ -488,8 +481,7 @@ void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
     const tavrix::WriteOutcome outcome =
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
     const qint64 elapsed = timer.elapsed();
-    done = true;
-    watchdog.join();
+    watch.reset();
 
     QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("reading and writing took %1 ms").arg(elapsed)));
     QCOMPARE(read, QStringLiteral("dflt"));

@@ -306,7 +306,7 @@ private slots:
         actions->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(h.launches.size(), 1);
         QCOMPARE(h.launches.first().file, address);
-        QVERIFY(h.launches.first().windowMinimisedAtLaunch);
+        QVERIFY(h.launches.first().windowMinimised);
     }
 
     void theAboutLogoIsAButtonThatShowsTheSplash() {

@@ -1,10 +1,12 @@
 // Start-up with the splash, the close step, the splash shown again from the about page, the window
 // lifecycle, and the credit links.
 #include "Fonts.h"
+#include "RecordingLauncher.h"
 #include "RecordingMessageSink.h"
 #include "keygen/RandomSource.h"
 #include "modStartup.h"
 #include "MemorySettingsStore.h"
+#include "ProcStatus.h"
 #include "shell/modShellExecute.h"
 
 #include <QCheckBox>
@@ -56,21 +58,10 @@ protected:
 };
 
 struct Program {
-    struct Launch {
-        QString file, parameters;
-        qint32 hwnd, showCmd;
-        QString directory;
-        bool wait, minimisedFirst;
-    };
-
     enum class Shell { Recorded, Real };
 
     explicit Program(QStringList folders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Shell shell = Shell::Recorded) {
-        ShellLauncher launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d,
-                                        bool w) {
-            QWidget* window = program->mainWindow().window();
-            launches.append({f, p, h, s, d, w, window && window->isMinimized()});
-        };
+        ShellLauncher launcher = recorder.launcher();
         if (shell == Shell::Real) {
             launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
                 ShellExe(f, p, h, s, d, w, sink);
@@ -94,25 +85,11 @@ struct Program {
     MemorySettingsStore store;
     RecordingMessageSink sink;
     SystemRandomSource random;
-    QVector<Launch> launches;
+    RecordingLauncher recorder{[this] { return program ? program->mainWindow().window() : nullptr; }};
+    QVector<Launch>& launches = recorder.launches;
     Timeline timeline;
     std::unique_ptr<modStartup> program;
 };
-
-int childProcessCount() {
-    int children = 0;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("PPid:") && line.mid(5).trimmed() == self.toUtf8())
-                ++children;
-        }
-    }
-    return children;
-}
 
 constexpr int kSplashTime = 1500;
 constexpr int kPatience = 5000;
@@ -354,7 +331,7 @@ private slots:
         QCOMPARE(launch.showCmd, 1);
         QCOMPARE(launch.directory, QString());
         QCOMPARE(launch.wait, false);
-        QVERIFY2(launch.minimisedFirst, "the window is minimised before the shell is called");
+        QVERIFY2(launch.windowMinimised, "the window is minimised before the shell is called");
         QVERIFY(p.main().window()->isMinimized());
     }
 
@@ -387,7 +364,7 @@ private slots:
         qputenv("PATH", oldPath);
 
         // The clicks do not wait for the openers; they end and are reaped while the event loop runs.
-        QTRY_COMPARE(childProcessCount(), 0);
+        QTRY_COMPARE(int(ChildProcessStates().size()), 0);
         QVERIFY(p.sink.messages.isEmpty());
         QFile opened(log);
         QVERIFY(opened.open(QIODevice::ReadOnly));
@@ -397,7 +374,7 @@ private slots:
         QCOMPARE(lines.count(QStringLiteral("https://quorlen.example.net/")), 10);
         QCOMPARE(lines.count(QStringLiteral("https://vasht.example.net/")), 10);
         // No child of ours is left, running or as a zombie.
-        QTRY_COMPARE(childProcessCount(), 0);
+        QTRY_COMPARE(int(ChildProcessStates().size()), 0);
     }
 
     void dictionaryFoldersStartBesideTheProgram() {
