@@ -12,7 +12,6 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -21,7 +20,7 @@ using namespace tavrix;
 
 namespace {
 
-const QString kFolder = QStringLiteral(TAVRIX_DATA_DIR);
+const QString kFolder = QStringLiteral(TAVRIX_SOURCE_DATA_DIR);
 
 class CountingSink final : public MessageSink {
 public:

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace tavrix {

@@ -173,7 +173,7 @@ qint32 WordSource::GetRnd(qint32 lMax) {
     return static_cast<qint32>(std::floor(m_random.next() * static_cast<double>(lMax)));
 }
 
-QString WordSource::DictionaryPath(const QString& folder) {
+QString WordSource::dictionaryPath(const QString& folder) {
     // One left-to-right pass: "a//b" and a root folder "/" fold to a single separator.
     QString path = folder + QStringLiteral("/dict.txt");
     return path.replace(QStringLiteral("//"), QStringLiteral("/"));
@@ -188,7 +188,7 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
 
     QString path;
     for (const QString& folder : m_folders) {
-        const QString candidate = DictionaryPath(folder);
+        const QString candidate = dictionaryPath(folder);
         if (QFileInfo::exists(candidate)) {
             path = candidate;
             break;

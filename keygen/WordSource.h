@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace tavrix {
@@ -30,7 +31,7 @@ public:
     MessageSink& sink() { return m_sink; }
 
     // Path of the dictionary that GetWord would read: folder + "/dict.txt" with doubled separators folded.
-    static QString DictionaryPath(const QString& folder);
+    static QString dictionaryPath(const QString& folder);
 
     // Starting lines are drawn below this index; later lines are reached only by the search.
     static constexpr qint32 kStartingLines = 27000;

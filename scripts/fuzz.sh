@@ -16,20 +16,20 @@ fi
 CC=clang CXX=clang++ cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTAVRIX_FUZZ=ON -DTAVRIX_BUILD_BENCH=OFF -DTAVRIX_E2E_TESTS=OFF -DTAVRIX_INSTALL_TESTS=OFF \
     -DTAVRIX_GENERATOR_TEST=OFF >/dev/null
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target fuzz_decoding
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target fuzz_SettingDecoding
 
 # New inputs the fuzzer finds go to a scratch corpus; the committed seeds are only read.
 WORK="$(mktemp -d)"
 trap 'rm -rf "$WORK"' EXIT
-echo "fuzz: running fuzz_decoding for ${SECONDS_TO_RUN} seconds"
-if "$BUILD_DIR/tests/settings/fuzz_decoding" -max_total_time="$SECONDS_TO_RUN" -max_len=256 \
+echo "fuzz: running fuzz_SettingDecoding for ${SECONDS_TO_RUN} seconds"
+if "$BUILD_DIR/tests/settings/fuzz_SettingDecoding" -max_total_time="$SECONDS_TO_RUN" -max_len=256 \
     -artifact_prefix="$BUILD_DIR/" -print_final_stats=1 "$WORK" "$ROOT/tests/settings/fuzz_corpus" \
     >"$WORK/log" 2>&1; then
     tail -n 15 "$WORK/log"
-    echo "fuzz: fuzz_decoding passed"
+    echo "fuzz: fuzz_SettingDecoding passed"
 else
     status=$?
     tail -n 60 "$WORK/log"
-    echo "fuzz: fuzz_decoding FAILED (exit $status); the input is saved in $BUILD_DIR/"
+    echo "fuzz: fuzz_SettingDecoding FAILED (exit $status); the input is saved in $BUILD_DIR/"
     exit "$status"
 fi

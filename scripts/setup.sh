@@ -13,7 +13,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev clang libclang-rt-14-dev
     fonts-liberation2
-    wamerican   # the source word list of data/dict.txt, which tst_dictionary_generator regenerates
+    wamerican   # the source word list of data/dict.txt, which tst_DictionaryGenerator regenerates
     xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian gdb

@@ -25,7 +25,7 @@ inline constexpr std::array<SettingDef, 6> kSettingDefs{{
     {SettingId::GenerateOnChange, "Generate On Change", "0"},
 }};
 
-constexpr const SettingDef& settingDef(SettingId id) {
+constexpr const SettingDef& SettingDefOf(SettingId id) {
     return kSettingDefs[static_cast<std::size_t>(id)];
 }
 

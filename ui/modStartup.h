@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SettingsAccess.h"
-#include "wMain.h"
-#include "wSplash.h"
+#include "ui/SettingsAccess.h"
+#include "ui/wMain.h"
+#include "ui/wSplash.h"
 
 #include <QObject>
 
@@ -38,7 +38,7 @@ public:
 
     // Folders searched for dict.txt: beside the executable, then the user's data folder, then the installed
     // data folder.
-    static QStringList DictionaryFolders();
+    static QStringList dictionaryFolders();
 
 signals:
     // Neither window is loaded any more and no procedure is running: the program is done.

@@ -17,14 +17,15 @@
 // A key travels: tbrMisc button "_generatekey" -> GenerateKey -> TryAssembleKey (GetRnd / GetWord) -> txtKey
 // -> CopyToClipboard.
 
-#include "Form.h"
-#include "ImageList.h"
 #include "keygen/KeyStrength.h"
 #include "keygen/WordSource.h"
 #include "settings/SettingKeys.h"
 #include "shell/modWinXP.h"
+#include "ui/Form.h"
+#include "ui/ImageList.h"
 
 #include <QStringList>
+
 #include <array>
 #include <functional>
 #include <memory>

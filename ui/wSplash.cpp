@@ -1,8 +1,8 @@
-#include "wSplash.h"
+#include "ui/wSplash.h"
 
-#include "Accessibility.h"
-#include "ClickLabel.h"
-#include "ClickThroughGuard.h"
+#include "ui/Accessibility.h"
+#include "ui/ClickLabel.h"
+#include "ui/ClickThroughGuard.h"
 #include "ui_wSplash.h"
 
 #include <QCoreApplication>
@@ -58,7 +58,7 @@ QWidget* wSplash::createWindow() {
     return window;
 }
 
-void wSplash::WaitUntilPainted() {
+void wSplash::waitUntilPainted() {
     QWidget* shown = window();
     if (!shown || !shown->isVisible())
         return;

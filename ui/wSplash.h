@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Form.h"
+#include "ui/Form.h"
 
 #include <memory>
 
@@ -22,7 +22,7 @@ public:
 
     // Returns once a shown splash is on screen with its picture painted, so that a load step run next, with
     // no event loop to paint it, does not leave it blank.
-    void WaitUntilPainted();
+    void waitUntilPainted();
 
 signals:
     void pictureClicked();

@@ -1,8 +1,7 @@
 #include "shell/modShellExecute.h"
 #include "shell/modWinXP.h"
-
-#include "ProcStatus.h"
-#include "RecordingMessageSink.h"
+#include "tests/support/ProcStatus.h"
+#include "tests/support/RecordingMessageSink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -188,7 +187,7 @@ void tst_modShellExecute::argumentsReachTheOpener() {
     QFETCH(QStringList, expected);
     RecordingMessageSink sink;
 
-    ShellExe(file, parameters, 0, SW_SHOWNORMAL, QString(), false, sink);
+    ShellExe(file, parameters, 0, kShowNormal, QString(), false, sink);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
@@ -212,7 +211,7 @@ void tst_modShellExecute::workingDirectory() {
     QFETCH(QString, expected);
     RecordingMessageSink sink;
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, directory, false, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, directory, false, sink);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
@@ -250,7 +249,7 @@ void tst_modShellExecute::launchOutcome() {
     useOpener(opener);
     RecordingMessageSink sink;
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, directory, wait, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, directory, wait, sink);
 
     // A call that does not wait learns how the opener ended from the event loop, once it has ended.
     QTRY_COMPARE(ChildProcessStateList(), QStringList());
@@ -296,7 +295,7 @@ void tst_modShellExecute::waiting() {
         endedWhenShown = run && run->ended;
     };
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), wait, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), wait, sink);
 
     QTRY_VERIFY(lastRun().has_value());
     QCOMPARE(lastRun()->ended, endedOnReturn);
@@ -331,7 +330,7 @@ void tst_modShellExecute::pendingEventsAfterTheCall() {
     QMetaObject::invokeMethod(
         this, [&ran] { ran = true; }, Qt::QueuedConnection);
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), wait, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), wait, sink);
 
     QCOMPARE(ran, handled);
     QCOMPARE(sink.messages.size(), 0);
@@ -360,7 +359,7 @@ void tst_modShellExecute::noChildLeftAfterABurst() {
     RecordingMessageSink sink;
 
     for (int i = 0; i < 20; ++i)
-        ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), false, sink);
+        ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), false, sink);
 
     QTRY_COMPARE_WITH_TIMEOUT(ChildProcessStateList(), QStringList(), 15000);
     QTRY_COMPARE(sink.messages.size(), opener == Opener::ExitsThree ? 20 : 0);
@@ -384,7 +383,7 @@ void tst_modShellExecute::aCallThatDoesNotWaitReturnsAtOnceAndReportsAFailureLat
     qputenv("TAVRIX_STANDIN_SLEEP", "3");
     RecordingMessageSink sink;
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), false, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), false, sink);
 
     QVERIFY2(!ChildProcessStateList().isEmpty(), "the call returned only after the opener had ended");
     QCOMPARE(sink.messages.size(), 0);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "RecordingLauncher.h"
-#include "RecordingMessageSink.h"
-#include "SettingsAccess.h"
 #include "keygen/RandomSource.h"
-#include "modStartup.h"
-#include "MemorySettingsStore.h"
-#include "wMain.h"
-#include "wSplash.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "ui/SettingsAccess.h"
+#include "ui/modStartup.h"
+#include "ui/wMain.h"
+#include "ui/wSplash.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -17,16 +17,17 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
+
 #include <memory>
 
 namespace tavrix::test {
 
 // A main window and splash wired to an in-memory store, a message recorder and a recording launcher.
 struct MainWindowHarness {
-    explicit MainWindowHarness(QStringList dictionaryFolders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)})
+    explicit MainWindowHarness(QStringList dictionaryFolders = {QStringLiteral(TAVRIX_SOURCE_DATA_DIR)})
         : settings(store, sink) {
-        main = std::make_unique<wMain>(MainWindowServices{
-            settings, sink, random, std::move(dictionaryFolders), recorder.launcher()});
+        main = std::make_unique<wMain>(
+            MainWindowServices{settings, sink, random, std::move(dictionaryFolders), recorder.launcher()});
         splash = std::make_unique<wSplash>();
         modStartup::connectWindows(*main, *splash);
         store.setObserver([this] { return main->window() ? text() : QStringLiteral("<unloaded>"); });

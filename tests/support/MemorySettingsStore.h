@@ -5,6 +5,7 @@
 
 #include <QMap>
 #include <QVector>
+
 #include <functional>
 
 namespace tavrix::test {

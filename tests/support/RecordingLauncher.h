@@ -1,9 +1,10 @@
 #pragma once
 
-#include "wMain.h"
+#include "ui/wMain.h"
 
 #include <QVector>
 #include <QWidget>
+
 #include <functional>
 
 namespace tavrix::test {

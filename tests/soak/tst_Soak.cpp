@@ -2,9 +2,9 @@
 // key type and ASCII method, with automatic copying on. Every key is checked for its shape, no message may
 // appear, and memory must stay flat: the peak resident size at the end within 5 % of that after the first
 // 100 generations.
-#include "Fonts.h"
-#include "MainWindowHarness.h"
-#include "ProcStatus.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/ProcStatus.h"
+#include "ui/Fonts.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -108,4 +108,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_Soak)
-#include "tst_soak.moc"
+#include "tst_Soak.moc"

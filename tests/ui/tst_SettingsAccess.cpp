@@ -1,7 +1,7 @@
-#include "RecordingMessageSink.h"
-#include "SettingsAccess.h"
 #include "settings/SettingDecoding.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "ui/SettingsAccess.h"
 
 #include <QQueue>
 #include <QtTest>
@@ -29,7 +29,7 @@ const QString kAside = QStringLiteral("/home/user/.config/Tavrix/Tavrix.conf.unr
 
 } // namespace
 
-class TestSettingsAccess : public QObject {
+class tst_SettingsAccess : public QObject {
     Q_OBJECT
 
 private slots:
@@ -114,5 +114,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettingsAccess)
-#include "tst_settings_access.moc"
+QTEST_GUILESS_MAIN(tst_SettingsAccess)
+#include "tst_SettingsAccess.moc"

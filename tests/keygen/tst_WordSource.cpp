@@ -1,16 +1,13 @@
 #include "keygen/WordSource.h"
-
-#include "RecordingMessageSink.h"
-#include "ScriptedRandomSource.h"
+#include "tests/support/PipeReaderWatch.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "tests/support/ScriptedRandomSource.h"
+#include "tests/support/UnprivilegedRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "PipeReaderWatch.h"
-
-#include "UnprivilegedRun.h"
 
 #include <atomic>
 #include <chrono>
@@ -37,7 +34,7 @@ QByteArray Lines(int count) {
 
 } // namespace
 
-class WordSourceTest : public QObject {
+class tst_WordSource : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -95,7 +92,7 @@ private slots:
     void dictionaryPathFoldsDoubledSeparators() {
         QFETCH(QString, folder);
         QFETCH(QString, expected);
-        QCOMPARE(WordSource::DictionaryPath(folder), expected);
+        QCOMPARE(WordSource::dictionaryPath(folder), expected);
     }
 
     void getWordReadsTheRightLine_data() {
@@ -182,7 +179,8 @@ private slots:
         QTest::newRow("a search reads as far as the piece that holds the line it finds")
             << lines << 5 << 6 << QByteArray("w10000") << piecesUpTo(lines, "w10000");
         QTest::newRow("a CR that ends a piece ends its line without the next piece being read")
-            << QByteArray(kChunk - 1, 'x') + "\r\nowl\r\n" << 0 << 0 << QByteArray(kChunk - 1, 'x') << kChunk;
+            << QByteArray(kChunk - 1, 'x') + "\r\nowl\r\n"
+            << 0 << 0 << QByteArray(kChunk - 1, 'x') << kChunk;
     }
     void getWordReadsOnlyAsFarAsItsLineEnd() {
         QFETCH(QByteArray, dictionary);
@@ -346,5 +344,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(WordSourceTest)
-#include "tst_word_source.moc"
+QTEST_GUILESS_MAIN(tst_WordSource)
+#include "tst_WordSource.moc"

@@ -1,13 +1,13 @@
 // Start-up with the splash, the close step, the splash shown again from the about page, the window
 // lifecycle, and the credit links.
-#include "Fonts.h"
-#include "RecordingLauncher.h"
-#include "RecordingMessageSink.h"
 #include "keygen/RandomSource.h"
-#include "modStartup.h"
-#include "MemorySettingsStore.h"
-#include "ProcStatus.h"
 #include "shell/modShellExecute.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/ProcStatus.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "ui/Fonts.h"
+#include "ui/modStartup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
 #include <memory>
 
 using namespace tavrix;
@@ -60,7 +61,7 @@ protected:
 struct Program {
     enum class Shell { Recorded, Real };
 
-    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Shell shell = Shell::Recorded) {
+    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_SOURCE_DATA_DIR)}, Shell shell = Shell::Recorded) {
         ShellLauncher launcher = recorder.launcher();
         if (shell == Shell::Real) {
             launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
@@ -356,7 +357,7 @@ private slots:
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
 
-        Program p({QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Program::Shell::Real);
+        Program p({QStringLiteral(TAVRIX_SOURCE_DATA_DIR)}, Program::Shell::Real);
         p.program->Main();
         QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
         for (int i = 0; i < 20; ++i)
@@ -378,7 +379,7 @@ private slots:
     }
 
     void dictionaryFoldersStartBesideTheProgram() {
-        QStringList folders = modStartup::DictionaryFolders();
+        QStringList folders = modStartup::dictionaryFolders();
         QVERIFY(folders.size() >= 1);
         QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
         QCOMPARE(folders.removeDuplicates(), 0);
@@ -391,7 +392,7 @@ private slots:
         QVERIFY(dataHome.isValid());
         const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-        const QStringList folders = modStartup::DictionaryFolders();
+        const QStringList folders = modStartup::dictionaryFolders();
         if (oldDataHome.isNull())
             qunsetenv("XDG_DATA_HOME");
         else
@@ -404,4 +405,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_StartupLifecycle)
-#include "tst_startup_lifecycle.moc"
+#include "tst_StartupLifecycle.moc"

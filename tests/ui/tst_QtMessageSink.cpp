@@ -1,5 +1,5 @@
-#include "QtMessageSink.h"
 #include "settings/SettingDecoding.h"
+#include "ui/QtMessageSink.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +12,7 @@ using tavrix::CopiedMessageText;
 using tavrix::DisplayedMessageText;
 using tavrix::kLongestShownLine;
 
-class TestMessageSink : public QObject {
+class tst_QtMessageSink : public QObject {
     Q_OBJECT
 
 private slots:
@@ -65,9 +65,8 @@ private slots:
     // shows such a text as it is, never as markup that would hide its tags or draw it in another way.
     void theBoxShowsMarkupInItsTextAsPlainText_data() {
         QTest::addColumn<QString>("text");
-        QTest::newRow("a stored setting written as bold markup")
-            << tavrix::UnusableSettingText(QStringLiteral("Key Strength"), QStringLiteral("<b>7</b>"),
-                                           QStringLiteral("1"));
+        QTest::newRow("a stored setting written as bold markup") << tavrix::UnusableSettingText(
+            QStringLiteral("Key Strength"), QStringLiteral("<b>7</b>"), QStringLiteral("1"));
         QTest::newRow("a settings file in a folder named like a tag")
             << tavrix::ReadProblemText(QStringLiteral("/home/u/<i>cfg</i>/Tavrix.conf"), QStringLiteral("denied"));
         QTest::newRow("a quoted dictionary line that opens an HTML document")
@@ -122,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMessageSink)
-#include "tst_message_sink.moc"
+QTEST_MAIN(tst_QtMessageSink)
+#include "tst_QtMessageSink.moc"

@@ -1,8 +1,7 @@
 #include "keygen/KeyAssembly.h"
 #include "keygen/WordSource.h"
-
-#include "RecordingMessageSink.h"
-#include "ScriptedRandomSource.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "tests/support/ScriptedRandomSource.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -66,7 +65,7 @@ private:
 
 } // namespace
 
-class KeyAssemblyTest : public QObject {
+class tst_KeyAssembly : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -388,7 +387,7 @@ private slots:
         QFETCH(QString, pattern);
         SeededRandomSource random;
         RecordingMessageSink sink;
-        WordSource words(random, sink, {QStringLiteral(TAVRIX_DATA_DIR)});
+        WordSource words(random, sink, {QStringLiteral(TAVRIX_SOURCE_DATA_DIR)});
         const QRegularExpression shape(QRegularExpression::anchoredPattern(pattern));
         QSet<int> firstWordLengths;
         for (int i = 0; i < 150; ++i) {
@@ -402,5 +401,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(KeyAssemblyTest)
-#include "tst_key_assembly.moc"
+QTEST_GUILESS_MAIN(tst_KeyAssembly)
+#include "tst_KeyAssembly.moc"
