@@ -36,7 +36,7 @@ public:
     // Starting lines are drawn below this index; later lines are reached only by the search.
     static constexpr qint32 kStartingLines = 27000;
     // GetWord reads the file in pieces of this size, so neither a huge file nor a huge line is held whole.
-    static constexpr qint64 kReadChunkBytes = 32 * 1024;
+    static constexpr qint64 kReadChunkBytes = qint64(32) * 1024;
 
 private:
     RandomSource& m_random;
