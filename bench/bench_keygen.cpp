@@ -1,6 +1,7 @@
 // Times key generation with the shipped dict.txt and the system random source, and beside it the floor
 // that dictionary keys cannot beat: opening dict.txt and scanning, in the same pieces, the very bytes each
-// GetWord call has to read. Run with e.g. --benchmark_repetitions=5 --benchmark_report_aggregates_only=true.
+// GetWord call of a real generation read. Run with e.g. --benchmark_repetitions=5
+// --benchmark_report_aggregates_only=true.
 #include "keygen/KeyAssembly.h"
 #include "keygen/RandomSource.h"
 #include "keygen/WordSource.h"
@@ -11,15 +12,15 @@
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
-
 #include <cstring>
+#include <optional>
 #include <vector>
 
 using namespace tavrix;
 
 namespace {
 
-const QString kFolder = QStringLiteral(TAVRIX_DATA_DIR);
+const QString kFolder = QStringLiteral(TAVRIX_SOURCE_DATA_DIR);
 
 class CountingSink final : public MessageSink {
 public:
@@ -27,12 +28,27 @@ public:
     int count = 0;
 };
 
-// Passes the system source through and keeps every draw, so that a generation can be replayed.
-class RecordingRandomSource final : public RandomSource {
+// Passes the system source through and notes, at every draw, how many dictionary bytes the word source had
+// read by then. Every draw of a dictionary key starts a GetWord call, so the notes part the bytes the calls
+// read.
+class ReadMarkingRandomSource final : public RandomSource {
 public:
     void reseed(float seconds) override { m_system.reseed(seconds); }
-    double next() override { return draws.emplace_back(m_system.next()); }
-    std::vector<double> draws;
+    double next() override {
+        if (words)
+            marks.push_back(words->bytesRead());
+        return m_system.next();
+    }
+    // The bytes each GetWord call read, once the generation is over.
+    std::vector<qint64> bytesPerCall() const {
+        std::vector<qint64> bytes;
+        for (size_t i = 0; i < marks.size(); ++i)
+            bytes.push_back((i + 1 < marks.size() ? marks[i + 1] : words->bytesRead()) - marks[i]);
+        return bytes;
+    }
+
+    const WordSource* words = nullptr;
+    std::vector<qint64> marks;
 
 private:
     SystemRandomSource m_system;
@@ -45,7 +61,7 @@ void RandomDrawBench(benchmark::State& state) {
         benchmark::DoNotOptimize(random.next());
 }
 
-// Times AssembleKey drawing from a Source; a message shown means the case measured a failure.
+// Times TryAssembleKey drawing from a Source; a message shown means the case measured a failure.
 template <typename Source>
 void TimeAssembly(benchmark::State& state, qint32 hexDigits, const char* type, const char* method) {
     Source random;
@@ -54,14 +70,14 @@ void TimeAssembly(benchmark::State& state, qint32 hexDigits, const char* type, c
     const QString keyType = QString::fromLatin1(type);
     const QString methodTag = QString::fromLatin1(method);
     for (auto _ : state) {
-        QString key = AssembleKey(words, hexDigits, keyType, methodTag);
+        std::optional<QString> key = TryAssembleKey(words, hexDigits, keyType, methodTag);
         benchmark::DoNotOptimize(key);
     }
     if (sink.count > 0)
         state.SkipWithError("a message was shown");
 }
 
-void AssembleKeyBench(benchmark::State& state, qint32 hexDigits, const char* type, const char* method) {
+void KeyAssemblyBench(benchmark::State& state, qint32 hexDigits, const char* type, const char* method) {
     TimeAssembly<SystemRandomSource>(state, hexDigits, type, method);
 }
 
@@ -84,72 +100,6 @@ void AssemblyOnlyBench(benchmark::State& state, qint32 hexDigits, const char* ty
     TimeAssembly<XorshiftRandomSource>(state, hexDigits, type, method);
 }
 
-// dict.txt in memory: where each line ends and where the next one starts.
-struct Dictionary {
-    QByteArray bytes;
-    std::vector<qint64> ends;  // offset of each line's end (line end excluded)
-    std::vector<qint64> nexts; // offset just after each line's end
-
-    Dictionary() {
-        QFile file(kFolder + QStringLiteral("/dict.txt"));
-        if (!file.open(QIODevice::ReadOnly))
-            qFatal("cannot read dict.txt");
-        bytes = file.readAll();
-        for (qint64 at = 0; at < bytes.size();) {
-            const qint64 cr = bytes.indexOf('\r', at);
-            ends.push_back(cr);
-            nexts.push_back(cr + 2);
-            at = cr + 2;
-        }
-    }
-    qint64 length(size_t line) const { return ends[line] - (line == 0 ? 0 : nexts[line - 1]); }
-};
-
-const Dictionary& SharedDictionary() {
-    static const Dictionary dictionary;
-    return dictionary;
-}
-
-// Replays one dictionary key from its draws on the in-memory word list and notes, per GetWord call, how
-// many bytes of the file that call has to read (up to the end of the line it returns).
-class KeyReplay {
-public:
-    KeyReplay(const Dictionary& dictionary, const std::vector<double>& draws) : m_dict(dictionary), m_draws(draws) {}
-
-    QString key(qint32 keyLength) {
-        for (;;) {
-            QString key;
-            while (key.size() < keyLength - 9)
-                key += word(0) + '-';
-            const auto shortfall = keyLength - key.size();
-            if (shortfall >= 3 && shortfall <= 6)
-                return key + word(shortfall);
-            if (shortfall >= 7 && shortfall <= 9) {
-                const QString front = word(shortfall == 7 ? 3 : 4);
-                return front + '-' + key + word(shortfall == 9 ? 4 : 3);
-            }
-        }
-    }
-    std::vector<qint64> bytesPerCall;
-
-private:
-    QString word(qint64 required) {
-        auto line = static_cast<size_t>(m_draws.at(m_next++) * 27000.0);
-        if (required > 0) {
-            do
-                ++line;
-            while (m_dict.length(line) != required);
-        }
-        bytesPerCall.push_back(m_dict.nexts[line]);
-        const qint64 start = line == 0 ? 0 : m_dict.nexts[line - 1];
-        return QString::fromLatin1(m_dict.bytes.mid(start, m_dict.ends[line] - start));
-    }
-
-    const Dictionary& m_dict;
-    const std::vector<double>& m_draws;
-    size_t m_next = 0;
-};
-
 // Opens dict.txt, reads pieces of the GetWord size until `wanted` bytes are in, finding every line end on
 // the way, and closes it.
 qint64 ScanPrefix(qint64 wanted, std::vector<char>& buffer) {
@@ -169,31 +119,36 @@ qint64 ScanPrefix(qint64 wanted, std::vector<char>& buffer) {
     return lines;
 }
 
-void DictionaryFloorBench(benchmark::State& state, qint32 hexDigits) {
-    constexpr int kKeys = 2000;
-    // Draws and reads of real generations, so the floor covers the same mix of calls the key bench makes.
-    std::vector<std::vector<qint64>> reads;
-    size_t calls = 0;
-    for (int i = 0; i < kKeys; ++i) {
-        RecordingRandomSource random;
-        CountingSink sink;
-        WordSource words(random, sink, {kFolder});
-        const QString key = AssembleKey(words, hexDigits, QStringLiteral("ASCII"), QStringLiteral("1"));
-        KeyReplay replay(SharedDictionary(), random.draws);
-        if (replay.key(hexDigits / 2) != key || sink.count > 0) {
-            state.SkipWithError("the replay does not match the generated key");
-            return;
-        }
-        calls += replay.bytesPerCall.size();
-        reads.push_back(std::move(replay.bytesPerCall));
-    }
+// Scans, call by call, the bytes recorded for each round; one round per iteration.
+void ScanRounds(benchmark::State& state, const std::vector<std::vector<qint64>>& rounds) {
     std::vector<char> buffer(WordSource::kReadChunkBytes);
     size_t next = 0;
     for (auto _ : state) {
-        for (const qint64 wanted : reads[next])
+        for (const qint64 wanted : rounds[next])
             benchmark::DoNotOptimize(ScanPrefix(wanted, buffer));
-        next = (next + 1) % reads.size();
+        next = (next + 1) % rounds.size();
     }
+}
+
+void DictionaryFloorBench(benchmark::State& state, qint32 hexDigits) {
+    constexpr int kKeys = 2000;
+    // The reads of real generations, so the floor covers the same mix of calls the key bench makes.
+    std::vector<std::vector<qint64>> reads;
+    size_t calls = 0;
+    for (int i = 0; i < kKeys; ++i) {
+        ReadMarkingRandomSource random;
+        CountingSink sink;
+        WordSource words(random, sink, {kFolder});
+        random.words = &words;
+        const auto key = TryAssembleKey(words, hexDigits, QStringLiteral("ASCII"), QStringLiteral("1"));
+        if (!key || sink.count > 0) {
+            state.SkipWithError("a generation failed");
+            return;
+        }
+        reads.push_back(random.bytesPerCall());
+        calls += reads.back().size();
+    }
+    ScanRounds(state, reads);
     state.counters["calls_per_key"] = double(calls) / kKeys;
 }
 
@@ -210,23 +165,24 @@ void GetWordBench(benchmark::State& state) {
         state.SkipWithError("a message was shown");
 }
 
-// The floor of one GetWord call: the bytes it reads for a uniformly drawn starting line.
+// The floor of one GetWord call: the bytes real calls read, from uniformly drawn starting lines.
 void GetWordFloorBench(benchmark::State& state) {
-    const Dictionary& dict = SharedDictionary();
-    const auto required = static_cast<qint64>(state.range(0));
-    SystemRandomSource random;
-    std::vector<char> buffer(WordSource::kReadChunkBytes);
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto line = static_cast<size_t>(random.next() * 27000.0);
-        if (required > 0) {
-            do
-                ++line;
-            while (dict.length(line) != required);
-        }
-        state.ResumeTiming();
-        benchmark::DoNotOptimize(ScanPrefix(dict.nexts[line], buffer));
+    constexpr int kCalls = 2000;
+    const auto required = static_cast<qint32>(state.range(0));
+    ReadMarkingRandomSource random;
+    CountingSink sink;
+    WordSource words(random, sink, {kFolder});
+    random.words = &words;
+    for (int i = 0; i < kCalls; ++i)
+        words.GetWord(required);
+    if (sink.count > 0) {
+        state.SkipWithError("a message was shown");
+        return;
     }
+    std::vector<std::vector<qint64>> reads;
+    for (const qint64 bytes : random.bytesPerCall())
+        reads.push_back({bytes});
+    ScanRounds(state, reads);
 }
 
 // A dictionary no key can come from: 27,000 lines of 7,800 letters, so every first word overshoots a
@@ -262,15 +218,15 @@ void LongLineDictionaryBench(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(RandomDrawBench);
-BENCHMARK_CAPTURE(AssembleKeyBench, hex_64, 10, "HEX", "0");
-BENCHMARK_CAPTURE(AssembleKeyBench, hex_128, 26, "HEX", "0");
-BENCHMARK_CAPTURE(AssembleKeyBench, hex_256, 58, "HEX", "0");
-BENCHMARK_CAPTURE(AssembleKeyBench, letters_64, 10, "ASCII", "0");
-BENCHMARK_CAPTURE(AssembleKeyBench, letters_128, 26, "ASCII", "0");
-BENCHMARK_CAPTURE(AssembleKeyBench, letters_256, 58, "ASCII", "0");
-BENCHMARK_CAPTURE(AssembleKeyBench, words_64, 10, "ASCII", "1");
-BENCHMARK_CAPTURE(AssembleKeyBench, words_128, 26, "ASCII", "1");
-BENCHMARK_CAPTURE(AssembleKeyBench, words_256, 58, "ASCII", "1");
+BENCHMARK_CAPTURE(KeyAssemblyBench, hex_64, 10, "HEX", "0");
+BENCHMARK_CAPTURE(KeyAssemblyBench, hex_128, 26, "HEX", "0");
+BENCHMARK_CAPTURE(KeyAssemblyBench, hex_256, 58, "HEX", "0");
+BENCHMARK_CAPTURE(KeyAssemblyBench, letters_64, 10, "ASCII", "0");
+BENCHMARK_CAPTURE(KeyAssemblyBench, letters_128, 26, "ASCII", "0");
+BENCHMARK_CAPTURE(KeyAssemblyBench, letters_256, 58, "ASCII", "0");
+BENCHMARK_CAPTURE(KeyAssemblyBench, words_64, 10, "ASCII", "1");
+BENCHMARK_CAPTURE(KeyAssemblyBench, words_128, 26, "ASCII", "1");
+BENCHMARK_CAPTURE(KeyAssemblyBench, words_256, 58, "ASCII", "1");
 BENCHMARK_CAPTURE(AssemblyOnlyBench, hex_256, 58, "HEX", "0");
 BENCHMARK_CAPTURE(AssemblyOnlyBench, letters_256, 58, "ASCII", "0");
 BENCHMARK_CAPTURE(DictionaryFloorBench, words_64, 10);

@@ -140,8 +140,4 @@ std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const
     return QString();
 }
 
-QString AssembleKey(WordSource& words, qint32 hexDigits, const QString& keyTypeText, const QString& methodTag) {
-    return TryAssembleKey(words, hexDigits, keyTypeText, methodTag).value_or(QString());
-}
-
 } // namespace tavrix

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <optional>
 
 namespace tavrix {
@@ -19,12 +20,9 @@ inline constexpr qint64 kGenerationByteBudget = qint64(1) << 30;
 //  hexDigits   the strength's nominal length in hexadecimal digits (10, 26 or 58);
 //  keyTypeText the type list's displayed text ("HEX" exactly gives a hexadecimal key, anything else ASCII);
 //  methodTag   the ASCII method held in the window's tag ("0" letters, "1" dictionary words, else nothing).
-// Reseeds the random source before the first draw. Returns the empty text when nothing was built: for an
-// unknown method tag or a non-positive length, or after a failure reported through the word source's sink.
-QString AssembleKey(WordSource& words, qint32 hexDigits, const QString& keyTypeText, const QString& methodTag);
-
-// As AssembleKey, but tells a failure (already reported through the sink; nothing should be copied to the
-// clipboard) apart from a key that is empty by choice: the former gives std::nullopt.
+// Reseeds the random source before the first draw. Returns the empty text when nothing is built by choice
+// (an unknown method tag or a non-positive length), and std::nullopt after a failure, which has been reported
+// through the word source's sink (nothing should then be copied to the clipboard).
 std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const QString& keyTypeText,
                                       const QString& methodTag);
 

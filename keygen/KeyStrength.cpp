@@ -28,15 +28,15 @@ struct Draw {
     double plogp = 0;
 };
 
-Draw times(const Draw& a, const Draw& b) {
+Draw Times(const Draw& a, const Draw& b) {
     return {a.mass * b.mass, a.plogp * b.mass + a.mass * b.plogp};
 }
 
-Draw plus(const Draw& a, const Draw& b) {
+Draw Plus(const Draw& a, const Draw& b) {
     return {a.mass + b.mass, a.plogp + b.plogp};
 }
 
-Draw drawOf(const QHash<QString, double>& chances) {
+Draw DrawOf(const QHash<QString, double>& chances) {
     Draw d;
     for (const double p : chances) {
         if (p > 0) {
@@ -48,7 +48,7 @@ Draw drawOf(const QHash<QString, double>& chances) {
 }
 
 // hexDigits / 2, with a half going to the even neighbour, as the key assembly computes the key length.
-qint32 keyLengthOf(qint32 hexDigits) {
+qint32 KeyLengthOf(qint32 hexDigits) {
     qint32 half = hexDigits / 2;
     if (hexDigits % 2 != 0 && half % 2 != 0)
         half += hexDigits > 0 ? 1 : -1;
@@ -56,7 +56,7 @@ qint32 keyLengthOf(qint32 hexDigits) {
 }
 
 // The lengths the key assembly asks GetWord for besides the words of its loop (length 0).
-QSet<qint32> requestedLengths(qint32 keyLength) {
+QSet<qint32> RequestedLengths(qint32 keyLength) {
     if (keyLength > 9)
         return {3, 4, 5, 6};
     switch (keyLength) {
@@ -78,7 +78,7 @@ QSet<qint32> requestedLengths(qint32 keyLength) {
 
 // The words a key's first word and its front word can both be (shortfalls 7 to 9 put a word of 3 or 4
 // letters in front), with both chances added.
-QHash<QString, double> added(QHash<QString, double> a, const QHash<QString, double>& b) {
+QHash<QString, double> Added(QHash<QString, double> a, const QHash<QString, double>& b) {
     for (auto it = b.begin(); it != b.end(); ++it)
         a[it.key()] += it.value();
     return a;
@@ -131,13 +131,13 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
         loopChances[lines[i].size()][lines[i].toLower()] += 1.0 / kStarts;
     QMap<qint64, Draw> loop;
     for (auto it = loopChances.begin(); it != loopChances.end(); ++it)
-        loop.insert(it.key(), drawOf(it.value()));
+        loop.insert(it.key(), DrawOf(it.value()));
 
     std::array<QHash<QString, double>, 7> tailChances;
     std::array<Draw, 7> tail{};
-    for (qint32 n : requestedLengths(keyLength)) {
+    for (qint32 n : RequestedLengths(keyLength)) {
         tailChances[n] = DrawChances(lines, n);
-        tail[n] = drawOf(tailChances[n]);
+        tail[n] = DrawOf(tailChances[n]);
     }
 
     const qint64 threshold = qint64(keyLength) - 9;
@@ -149,11 +149,11 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
         case 6:
             return tail[keyLength - size];
         case 7:
-            return times(tail[3], tail[3]);
+            return Times(tail[3], tail[3]);
         case 8:
-            return times(tail[4], tail[3]);
+            return Times(tail[4], tail[3]);
         case 9:
-            return times(tail[4], tail[4]);
+            return Times(tail[4], tail[4]);
         default:
             return {}; // drawn again
         }
@@ -169,7 +169,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
             Draw sum;
             for (auto it = loop.begin(); it != loop.end(); ++it) {
                 const qint64 next = x + it.key() + 1;
-                sum = plus(sum, times(it.value(), next < threshold ? fromState[size_t(next)] : finish(next)));
+                sum = Plus(sum, Times(it.value(), next < threshold ? fromState[size_t(next)] : finish(next)));
             }
             fromState[size_t(x)] = sum;
         }
@@ -194,7 +194,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
                 }
                 rest[size_t(x)] = sum;
             }
-            const Draw both = drawOf(added(loopChances[f], tailChances[size_t(f)]));
+            const Draw both = DrawOf(Added(loopChances[f], tailChances[size_t(f)]));
             total.plogp += (both.plogp - loop[f].plogp - tail[size_t(f)].plogp) * rest[size_t(f + 1)];
         }
     }
@@ -210,7 +210,7 @@ std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLeng
         return std::nullopt;
 
     QStringList lines;
-    QSet<qint32> wanted = requestedLengths(keyLength);
+    QSet<qint32> wanted = RequestedLengths(keyLength);
     const qint32 fewest = wanted.isEmpty() ? 0 : *std::min_element(wanted.begin(), wanted.end());
     const qint32 most = wanted.isEmpty() ? 0 : *std::max_element(wanted.begin(), wanted.end());
     // Keeps a line; true when nothing later can matter.
@@ -270,14 +270,14 @@ std::optional<double> KeyStrengthMeter::bits(qint32 hexDigits, const QString& ke
         return std::nullopt;
     if (keyTypeText == QLatin1String(kKeyTypeHex))
         return HexKeyBits(hexDigits);
-    const qint32 keyLength = keyLengthOf(hexDigits);
+    const qint32 keyLength = KeyLengthOf(hexDigits);
     if (methodTag == QLatin1String(kMethodRandom))
         return LetterKeyBits(keyLength);
     if (methodTag != QLatin1String(kMethodDictionary) || keyLength <= 0)
         return std::nullopt;
 
     for (const QString& folder : dictionaryFolders) {
-        const QFileInfo info(WordSource::DictionaryPath(folder));
+        const QFileInfo info(WordSource::dictionaryPath(folder));
         if (!info.exists())
             continue;
         Measured now{info.filePath(), info.size(), info.lastModified(), std::nullopt};

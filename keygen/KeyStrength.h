@@ -4,11 +4,12 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace tavrix {
 
-// How much randomness a key has: the entropy, in bits, of the keys AssembleKey builds for a choice of
+// How much randomness a key has: the entropy, in bits, of the keys TryAssembleKey builds for a choice of
 // strength, type and method, assuming a uniform random source. A dictionary key has far fewer bits than its
 // length suggests, and how many depends on the word list, so that figure is measured from dict.txt itself.
 
@@ -21,7 +22,7 @@ double LetterKeyBits(qint32 keyLength);
 // dict.txt in order. Starting lines after which no line of that length follows add to no word.
 QHash<QString, double> DrawChances(const QStringList& lines, qint32 length);
 
-// The entropy of a dictionary key of keyLength characters made from these lines by AssembleKey, counting
+// The entropy of a dictionary key of keyLength characters made from these lines by TryAssembleKey, counting
 // every way the assembly can reach the same key and its new attempt when two characters or fewer are left
 // over; keys whose words could not all be drawn do not count. std::nullopt when no key can be made.
 std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLength);
@@ -31,7 +32,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
 // std::nullopt when the file cannot be read.
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength);
 
-// Bits of the key built from these choices (the AssembleKey arguments), with the dictionary found the way
+// Bits of the key built from these choices (the TryAssembleKey arguments), with the dictionary found the way
 // GetWord finds it; std::nullopt for choices that build no key or a dictionary that gives none. The
 // dictionary's figure is kept while the file's path, size and modification time stay the same, since
 // measuring means reading it.

@@ -7,13 +7,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <vector>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace tavrix {
 
@@ -22,45 +19,6 @@ namespace {
 const QString kMessageTitle = QStringLiteral("GetWord() Error..");
 const QString kNotFoundText =
     QStringLiteral("Couldn't find dict.txt - it is required for ASCII Dictionary generation!");
-
-// Each bit of the result stands for one of the 16 bytes at p: set when the byte is a CR or an LF
-// (eolMask), or when it is not ASCII (highMask).
-#if defined(__SSE2__)
-inline unsigned eolMask(const char* p) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    return static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r')))));
-}
-inline unsigned highMask(const char* p) {
-    return static_cast<unsigned>(_mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))));
-}
-#else
-inline unsigned eolMask(const char* p) {
-    unsigned mask = 0;
-    for (unsigned i = 0; i < 16; ++i)
-        mask |= unsigned(p[i] == '\n' || p[i] == '\r') << i;
-    return mask;
-}
-inline unsigned highMask(const char* p) {
-    unsigned mask = 0;
-    for (unsigned i = 0; i < 16; ++i)
-        mask |= unsigned((static_cast<unsigned char>(p[i]) & 0x80) != 0) << i;
-    return mask;
-}
-#endif
-
-inline unsigned lowestBit(unsigned mask) {
-#if defined(__GNUC__)
-    return static_cast<unsigned>(__builtin_ctz(mask));
-#else
-    unsigned i = 0;
-    while (!(mask & 1u)) {
-        mask >>= 1;
-        ++i;
-    }
-    return i;
-#endif
-}
 
 // One line as the reader found it: where it starts in the file and how many bytes it has, line end
 // excluded. bytes points into the reader's buffer and stays valid until the next call of next(); it is
@@ -77,7 +35,7 @@ struct Line {
 class LineReader {
 public:
     LineReader(QFile& file, qint64& bytesRead)
-        : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk + kPadding, '\0') {}
+        : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk) {}
 
     // False at the end of the file, and when reading fails (failed() then says so).
     bool next(Line& line) {
@@ -120,17 +78,6 @@ public:
 
     bool failed() const { return m_failed; }
 
-    // Whether a line still in the buffer is pure ASCII, so that its byte count is its length.
-    bool isAscii(const Line& line) {
-        const auto start = static_cast<size_t>(line.bytes - data());
-        const size_t end = start + static_cast<size_t>(line.size);
-        if (start < m_highFrom || m_nextHigh < start) {
-            m_highFrom = start;
-            m_nextHigh = findHigh(start);
-        }
-        return m_nextHigh >= end;
-    }
-
     // The bytes of a line, read again from the file; the reading position is left where it was.
     QByteArray reread(const Line& line) {
         const qint64 resume = m_file.pos();
@@ -149,25 +96,24 @@ private:
     // An unfinished line at most this long is moved to the front of the buffer before the next piece is
     // read; a longer one is only measured, and read again should its bytes be needed.
     static constexpr size_t kKeptPartialBytes = 4096;
-    // The 16-byte scans may look past the data, never past the buffer.
-    static constexpr size_t kPadding = 16;
+    // Marks the cached position of the next CR as not yet looked for in the buffer's current data.
+    static constexpr size_t kUnknown = SIZE_MAX;
 
     char* data() { return m_buffer.data(); }
 
-    size_t findEol(size_t pos) const {
-        for (; pos < m_end; pos += 16) {
-            if (const unsigned mask = eolMask(m_buffer.data() + pos))
-                return std::min(pos + lowestBit(mask), m_end);
-        }
-        return m_end;
+    // The first CR or LF at or after pos, or m_end. The next CR is found with memchr and kept until pos passes
+    // it, so a file without CR bytes is not searched through for one at every line; then memchr looks for an
+    // LF before that CR. Every byte is looked at no more than once for each of the two.
+    size_t findEol(size_t pos) {
+        if (m_nextCr == kUnknown || m_nextCr < pos)
+            m_nextCr = find('\r', pos, m_end);
+        return find('\n', pos, m_nextCr);
     }
 
-    size_t findHigh(size_t pos) const {
-        for (; pos < m_end; pos += 16) {
-            if (const unsigned mask = highMask(m_buffer.data() + pos))
-                return std::min(pos + lowestBit(mask), m_end);
-        }
-        return m_end;
+    // The first `byte` in [from, to), or to.
+    size_t find(char byte, size_t from, size_t to) {
+        const void* hit = std::memchr(data() + from, byte, to - from);
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data()) : to;
     }
 
     qint64 readFully(char* into, qint64 wanted) {
@@ -193,7 +139,7 @@ private:
         std::memmove(data(), data() + keepFrom, kept);
         m_bufferOffset += static_cast<qint64>(keepFrom);
         m_pos = m_end = kept;
-        m_highFrom = SIZE_MAX;
+        m_nextCr = kUnknown;
         const qint64 n = readFully(data() + kept, static_cast<qint64>(kChunk));
         if (n <= 0)
             return false;
@@ -209,8 +155,7 @@ private:
     size_t m_end = 0;          // end of the data in the buffer
     bool m_skipLf = false;     // the last line ended with CR: an LF right after it belongs to that line end
     bool m_failed = false;
-    size_t m_highFrom = SIZE_MAX; // m_nextHigh is the first non-ASCII byte at or after m_highFrom
-    size_t m_nextHigh = 0;
+    size_t m_nextCr = kUnknown; // the first CR at or after the last position looked from, or m_end
 };
 
 QString Diagnostic(qint32 lPos, const QString& lCount, const QString& sBuffer, qint32 lRequiredLength) {
@@ -228,7 +173,7 @@ qint32 WordSource::GetRnd(qint32 lMax) {
     return static_cast<qint32>(std::floor(m_random.next() * static_cast<double>(lMax)));
 }
 
-QString WordSource::DictionaryPath(const QString& folder) {
+QString WordSource::dictionaryPath(const QString& folder) {
     // One left-to-right pass: "a//b" and a root folder "/" fold to a single separator.
     QString path = folder + QStringLiteral("/dict.txt");
     return path.replace(QStringLiteral("//"), QStringLiteral("/"));
@@ -243,7 +188,7 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
 
     QString path;
     for (const QString& folder : m_folders) {
-        const QString candidate = DictionaryPath(folder);
+        const QString candidate = dictionaryPath(folder);
         if (QFileInfo::exists(candidate)) {
             path = candidate;
             break;
@@ -281,7 +226,7 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
                 return fail(Diagnostic(lPos, QString::number(lPos + 1), lastLine(), lRequiredLength));
             if (line.size < fewestBytes || line.size > mostBytes)
                 continue;
-            if ((line.bytes && reader.isAscii(line)) ? line.size == fewestBytes : text(line).size() == lRequiredLength)
+            if (text(line).size() == lRequiredLength)
                 break;
         }
     }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+
 #include <optional>
 
 namespace tavrix {
@@ -30,12 +31,12 @@ public:
     MessageSink& sink() { return m_sink; }
 
     // Path of the dictionary that GetWord would read: folder + "/dict.txt" with doubled separators folded.
-    static QString DictionaryPath(const QString& folder);
+    static QString dictionaryPath(const QString& folder);
 
     // Starting lines are drawn below this index; later lines are reached only by the search.
     static constexpr qint32 kStartingLines = 27000;
     // GetWord reads the file in pieces of this size, so neither a huge file nor a huge line is held whole.
-    static constexpr qint64 kReadChunkBytes = 32 * 1024;
+    static constexpr qint64 kReadChunkBytes = qint64(32) * 1024;
 
 private:
     RandomSource& m_random;

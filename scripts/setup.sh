@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the system packages the build and tests need (only those missing), then configures and builds
 # into build/. Sourced by run.sh and test.sh; safe to run again and quick when nothing is missing.
+# Everything the packages below provide is required at configure time (TAVRIX_REQUIRE_ALL), so a test run
+# fails loudly instead of leaving a group of tests out when one of their tools is missing.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -11,7 +13,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     libbenchmark-dev clang libclang-rt-14-dev
     fonts-liberation2
-    wamerican   # the source word list of data/dict.txt, which tst_dictionary_generator regenerates
+    wamerican   # the source word list of data/dict.txt, which tst_DictionaryGenerator regenerates
     xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian gdb
@@ -31,7 +33,7 @@ tavrix_install_missing() {
 }
 
 tavrix_build() {
-    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVRIX_REQUIRE_ALL=ON "$@" >/dev/null
     cmake --build "$BUILD_DIR" -j "$(nproc)"
 }
 

@@ -1,6 +1,7 @@
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
 #include <QStringList>
+
 #include <array>
 
 namespace tavrix {
@@ -9,7 +10,7 @@ namespace {
 
 enum Trait : unsigned char { Space = 1, Special = 2 };
 
-constexpr std::array<unsigned char, 256> makeTraits() {
+constexpr std::array<unsigned char, 256> MakeTraits() {
     std::array<unsigned char, 256> traits{};
     traits['\t'] = Space;
     traits[' '] = Space;
@@ -21,9 +22,9 @@ constexpr std::array<unsigned char, 256> makeTraits() {
     traits['\\'] = Special;
     return traits;
 }
-constexpr std::array<unsigned char, 256> kTraits = makeTraits();
+constexpr std::array<unsigned char, 256> kTraits = MakeTraits();
 
-inline unsigned char traitOf(char c) {
+inline unsigned char TraitOf(char c) {
     return kTraits[static_cast<unsigned char>(c)];
 }
 
@@ -31,18 +32,18 @@ inline unsigned char traitOf(char c) {
 // outside quotes, or before a ';' that follows other text; a ';' that starts a line makes the rest of
 // that line a comment. A backslash takes the next character (a line end included) with it. Returns false
 // when nothing but blanks and comments is left.
-bool readLogicalLine(const char* data, qsizetype dataLen, qsizetype& dataPos, qsizetype& lineStart, qsizetype& lineLen,
+bool ReadLogicalLine(const char* data, qsizetype dataLen, qsizetype& dataPos, qsizetype& lineStart, qsizetype& lineLen,
                      qsizetype& equalsPos) {
     bool inQuotes = false;
     equalsPos = -1;
     lineStart = dataPos;
-    while (lineStart < dataLen && (traitOf(data[lineStart]) & Space))
+    while (lineStart < dataLen && (TraitOf(data[lineStart]) & Space))
         ++lineStart;
 
     qsizetype i = lineStart;
     while (i < dataLen) {
         char ch = data[i];
-        while (!(traitOf(ch) & Special)) {
+        while (!(TraitOf(ch) & Special)) {
             if (++i == dataLen)
                 goto done;
             ch = data[i];
@@ -73,7 +74,7 @@ bool readLogicalLine(const char* data, qsizetype dataLen, qsizetype& dataPos, qs
             if (i == lineStart + 1) {
                 while (i < dataLen && data[i] != '\n' && data[i] != '\r')
                     ++i;
-                while (i < dataLen && (traitOf(data[i]) & Space))
+                while (i < dataLen && (TraitOf(data[i]) & Space))
                     ++i;
                 lineStart = i;
             } else if (!inQuotes) {
@@ -88,11 +89,11 @@ done:
     return lineLen > 0;
 }
 
-bool isHexDigit(char16_t c) {
+bool IsHexDigit(char16_t c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-int hexValue(char c) {
+int HexValue(char c) {
     if (c >= '0' && c <= '9')
         return c - '0';
     if (c >= 'a' && c <= 'f')
@@ -102,13 +103,13 @@ int hexValue(char c) {
     return -1;
 }
 
-void appendCodePoint(QString& text, char32_t value) {
+void AppendCodePoint(QString& text, char32_t value) {
     text += QChar(static_cast<char16_t>(value)); // QSettings keeps the low 16 bits
 }
 
 // A value's text as QSettings turns a stored string into one: the '@' forms of other types give their
 // text (empty for those that have none), "@@" stands for a leading '@'.
-QString variantText(const QString& s) {
+QString VariantText(const QString& s) {
     if (s.startsWith(u'@')) {
         if (s.endsWith(u')')) {
             if (s.startsWith(QLatin1String("@ByteArray(")))
@@ -126,7 +127,7 @@ QString variantText(const QString& s) {
     return s;
 }
 
-QString sectionNameOf(const QByteArray& header) {
+QString SectionNameOf(const QByteArray& header) {
     const QByteArray name = header.trimmed();
     if (name.compare("general", Qt::CaseInsensitive) == 0)
         return QString();
@@ -148,14 +149,14 @@ void IniFile::parse() {
     const char* data = m_bytes.constData();
     const qsizetype size = m_bytes.size();
     qsizetype pos = m_bodyStart, lineStart = 0, lineLen = 0, equalsPos = -1;
-    while (readLogicalLine(data, size, pos, lineStart, lineLen, equalsPos)) {
+    while (ReadLogicalLine(data, size, pos, lineStart, lineLen, equalsPos)) {
         if (data[lineStart] == '[') {
             const QByteArray line = QByteArray::fromRawData(data + lineStart, lineLen);
             const qsizetype close = line.indexOf(']');
             if (close == -1)
                 m_wellFormed = false;
             const QByteArray header = close == -1 ? line.mid(1) : line.mid(1, close - 1);
-            m_sections.push_back(Section{sectionNameOf(header), lineStart + lineLen});
+            m_sections.push_back(Section{SectionNameOf(header), lineStart + lineLen});
             current = static_cast<int>(m_sections.size()) - 1;
             m_lines.push_back(Line{lineStart, lineLen, -1, current});
             continue;
@@ -333,7 +334,7 @@ QByteArray IniFile::escapedValue(const QString& text) {
         const char16_t ch = str.at(i).unicode();
         if (ch == ';' || ch == ',' || ch == '=')
             needsQuotes = true;
-        if (escapeNextIfDigit && isHexDigit(ch)) {
+        if (escapeNextIfDigit && IsHexDigit(ch)) {
             flushRun(i);
             result += "\\x" + QByteArray::number(ch, 16);
             continue;
@@ -440,7 +441,7 @@ QString IniFile::unescapedValue(const QByteArray& str) {
             }
             if (e == 'x' || (e >= '0' && e <= '7')) {
                 const bool hex = e == 'x';
-                if (hex && (i >= n || hexValue(str[i]) < 0)) {
+                if (hex && (i >= n || HexValue(str[i]) < 0)) {
                     if (i >= n) {
                         chopAtEnd = false;
                         break;
@@ -449,12 +450,12 @@ QString IniFile::unescapedValue(const QByteArray& str) {
                     continue;
                 }
                 char32_t value = hex ? 0 : static_cast<char32_t>(e - '0');
-                while (i < n && (hex ? hexValue(str[i]) >= 0 : (str[i] >= '0' && str[i] <= '7'))) {
-                    value = hex ? (value << 4) + static_cast<char32_t>(hexValue(str[i]))
+                while (i < n && (hex ? HexValue(str[i]) >= 0 : (str[i] >= '0' && str[i] <= '7'))) {
+                    value = hex ? (value << 4) + static_cast<char32_t>(HexValue(str[i]))
                                 : (value << 3) + static_cast<char32_t>(str[i] - '0');
                     ++i;
                 }
-                appendCodePoint(result, value);
+                AppendCodePoint(result, value);
                 if (i >= n) {
                     chopAtEnd = false;
                     break;
@@ -498,10 +499,10 @@ QString IniFile::unescapedValue(const QByteArray& str) {
         chopTrailingSpaces();
 
     if (!isList)
-        return variantText(result);
+        return VariantText(result);
     list.append(result);
     for (QString& item : list)
-        item = variantText(item);
+        item = VariantText(item);
     return list.join(u',');
 }
 

@@ -1,4 +1,4 @@
-#include "QSettingsStore.h"
+#include "settings/QSettingsStore.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -6,7 +6,7 @@
 #include <QStandardPaths>
 
 #if defined(Q_OS_UNIX)
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
 #include <QDir>
 #include <QLockFile>
@@ -53,7 +53,7 @@ const QString kNotRegular = QStringLiteral("it is not a regular file");
 
 // The first of PATH.unreadable, PATH.unreadable.2, PATH.unreadable.3, ... that does not exist yet, so an
 // earlier file moved aside is never overwritten.
-QString freeAsideName(const QString& path) {
+QString FreeAsideName(const QString& path) {
     const QString base = path + QStringLiteral(".unreadable");
     QString candidate = base;
     for (int n = 2; QFileInfo(candidate).exists() || QFileInfo(candidate).isSymLink(); ++n)
@@ -81,17 +81,17 @@ struct Signature {
     bool operator!=(const Signature& o) const { return !(*this == o); }
 };
 
-Signature signatureOf(const QByteArray& path) {
+Signature SignatureOf(const QByteArray& path) {
     struct stat st {};
     return ::stat(path.constData(), &st) == 0 ? Signature::of(st) : Signature{};
 }
 
-QString errorText(int error) {
+QString ErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
 // The file's bytes, written whole beside it, synced, then renamed over it.
-bool writeWhole(const QString& path, const QByteArray& bytes) {
+bool WriteWhole(const QString& path, const QByteArray& bytes) {
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
@@ -142,7 +142,7 @@ struct QSettingsStore::File {
             const int error = errno;
             // No file, or a file where its folder should be: nothing is stored yet.
             if (error != ENOENT && error != ENOTDIR)
-                problem = ReadProblem{path, errorText(error)};
+                problem = ReadProblem{path, ErrorText(error)};
             return;
         }
         signature = Signature::of(st);
@@ -153,7 +153,7 @@ struct QSettingsStore::File {
         // Non-blocking, in case a pipe took the file's place since the check above.
         const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd < 0) {
-            problem = ReadProblem{path, errorText(errno)};
+            problem = ReadProblem{path, ErrorText(errno)};
             return;
         }
         const auto closeFd = qScopeGuard([fd] { ::close(fd); });
@@ -172,7 +172,7 @@ struct QSettingsStore::File {
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                problem = ReadProblem{path, errorText(errno)};
+                problem = ReadProblem{path, ErrorText(errno)};
                 return;
             }
             bytes.append(buffer, n);
@@ -181,7 +181,7 @@ struct QSettingsStore::File {
     }
 
     void loadIfChanged() {
-        if (!loaded || signatureOf(nativePath) != signature)
+        if (!loaded || SignatureOf(nativePath) != signature)
             load();
     }
 };
@@ -236,7 +236,7 @@ WriteOutcome QSettingsStore::write(const QString& application, const QString& se
         // understands, and refusing to write would leave the program unable to save anything until
         // someone repaired the file by hand. So the whole file is moved aside, byte for byte, and a new
         // one is started.
-        const QString aside = freeAsideName(f.path);
+        const QString aside = FreeAsideName(f.path);
         if (::rename(f.nativePath.constData(), QFile::encodeName(aside).constData()) != 0)
             return failed;
         movedAside = aside;
@@ -249,10 +249,10 @@ WriteOutcome QSettingsStore::write(const QString& application, const QString& se
         return {true, f.path, movedAside};
 
     QByteArray bytes = (f.contents ? *f.contents : IniFile()).withValue(section, key, text);
-    if (!writeWhole(f.path, bytes))
+    if (!WriteWhole(f.path, bytes))
         return {false, f.path, movedAside};
     f.contents.emplace(std::move(bytes));
-    f.signature = signatureOf(f.nativePath);
+    f.signature = SignatureOf(f.nativePath);
     return {true, f.path, movedAside};
 }
 

@@ -1,4 +1,4 @@
-#include "SettingDecoding.h"
+#include "settings/SettingDecoding.h"
 
 #include <cstdint>
 #include <limits>
@@ -32,14 +32,14 @@ namespace {
 constexpr qint64 kMin = std::numeric_limits<qint16>::min();
 constexpr qint64 kMax = std::numeric_limits<qint16>::max();
 
-bool isIgnored(QChar c) {
+bool IsIgnored(QChar c) {
     return c == u' ' || c == u'\t' || c == u'\n';
 }
-bool isDecimalDigit(QChar c) {
+bool IsDecimalDigit(QChar c) {
     return c >= u'0' && c <= u'9';
 }
 
-int hexDigitValue(QChar c) {
+int HexDigitValue(QChar c) {
     if (c >= u'0' && c <= u'9')
         return c.unicode() - u'0';
     if (c >= u'a' && c <= u'f')
@@ -49,27 +49,27 @@ int hexDigitValue(QChar c) {
     return -1;
 }
 
-int octalDigitValue(QChar c) {
+int OctalDigitValue(QChar c) {
     return (c >= u'0' && c <= u'7') ? c.unicode() - u'0' : -1;
 }
 
-DecodedSetting valueOf(qint64 v) {
+DecodedSetting ValueOf(qint64 v) {
     if (v < kMin || v > kMax)
         return {DecodedSetting::Kind::Overflow, 0};
     return {DecodedSetting::Kind::Value, static_cast<qint16>(v)};
 }
 
-DecodedSetting overflow() {
+DecodedSetting OverflowResult() {
     return {DecodedSetting::Kind::Overflow, 0};
 }
 
 // Reads the digits of a &H or &O literal from pos on.
-DecodedSetting decodeRadixLiteral(const QString& s, qsizetype pos, int radix) {
+DecodedSetting DecodeRadixLiteral(const QString& s, qsizetype pos, int radix) {
     constexpr std::uint64_t kWidest = 0xFFFFFFFFu;
     std::uint64_t magnitude = 0;
     bool tooWide = false;
     for (; pos < s.size(); ++pos) {
-        const int digit = radix == 16 ? hexDigitValue(s[pos]) : octalDigitValue(s[pos]);
+        const int digit = radix == 16 ? HexDigitValue(s[pos]) : OctalDigitValue(s[pos]);
         if (digit < 0)
             break;
         if (!tooWide) {
@@ -78,17 +78,17 @@ DecodedSetting decodeRadixLiteral(const QString& s, qsizetype pos, int radix) {
         }
     }
     if (tooWide)
-        return overflow();
+        return OverflowResult();
     // Two's complement by hand, so no narrowing conversion is involved.
     const auto asSigned = [magnitude](qint64 width) {
         const auto m = static_cast<qint64>(magnitude);
         return m >= width / 2 ? m - width : m;
     };
-    return valueOf(magnitude <= 0xFFFFu ? asSigned(qint64(1) << 16) : asSigned(qint64(1) << 32));
+    return ValueOf(magnitude <= 0xFFFFu ? asSigned(qint64(1) << 16) : asSigned(qint64(1) << 32));
 }
 
 // Reads a decimal number from pos on (see rule 3 and 4 above).
-DecodedSetting decodeDecimal(const QString& s, qsizetype pos) {
+DecodedSetting DecodeDecimal(const QString& s, qsizetype pos) {
     const qsizetype n = s.size();
     bool negative = false;
     if (pos < n && (s[pos] == u'+' || s[pos] == u'-')) {
@@ -102,7 +102,7 @@ DecodedSetting decodeDecimal(const QString& s, qsizetype pos) {
     bool seenPeriod = false;
     for (; pos < n; ++pos) {
         const QChar c = s[pos];
-        if (isDecimalDigit(c)) {
+        if (IsDecimalDigit(c)) {
             digits.append(c);
             if (!seenPeriod)
                 ++integerDigits;
@@ -113,7 +113,7 @@ DecodedSetting decodeDecimal(const QString& s, qsizetype pos) {
         }
     }
     if (digits.isEmpty())
-        return valueOf(0);
+        return ValueOf(0);
 
     // The exponent, clamped far beyond any value that could still fit.
     constexpr qint64 kExponentClamp = qint64(1) << 40;
@@ -125,8 +125,8 @@ DecodedSetting decodeDecimal(const QString& s, qsizetype pos) {
             negativeExponent = s[p] == u'-';
             ++p;
         }
-        if (p < n && isDecimalDigit(s[p])) {
-            for (; p < n && isDecimalDigit(s[p]); ++p) {
+        if (p < n && IsDecimalDigit(s[p])) {
+            for (; p < n && IsDecimalDigit(s[p]); ++p) {
                 if (exponent < kExponentClamp)
                     exponent = exponent * 10 + (s[p].unicode() - u'0');
             }
@@ -140,12 +140,12 @@ DecodedSetting decodeDecimal(const QString& s, qsizetype pos) {
     while (first < digits.size() && digits[first] == u'0')
         ++first;
     if (first == digits.size())
-        return valueOf(0);
+        return ValueOf(0);
     const qint64 pointPosition = integerDigits + exponent - first;
 
     // Six or more digits before the point are at least 100000: no rounding brings that back in range.
     if (pointPosition > 5)
-        return overflow();
+        return OverflowResult();
 
     qint64 integerPart = 0;
     for (qint64 i = 0; i < pointPosition; ++i) {
@@ -170,7 +170,7 @@ DecodedSetting decodeDecimal(const QString& s, qsizetype pos) {
         }
     }
     const qint64 magnitude = integerPart + (roundUp ? 1 : 0);
-    return valueOf(negative ? -magnitude : magnitude);
+    return ValueOf(negative ? -magnitude : magnitude);
 }
 
 } // namespace
@@ -179,19 +179,19 @@ DecodedSetting DecodeSetting(const QString& text) {
     QString s;
     s.reserve(text.size());
     for (const QChar c : text) {
-        if (!isIgnored(c))
+        if (!IsIgnored(c))
             s.append(c);
     }
 
     if (s.size() >= 2 && s[0] == u'&') {
         const QChar prefix = s[1];
         if (prefix == u'H' || prefix == u'h')
-            return decodeRadixLiteral(s, 2, 16);
+            return DecodeRadixLiteral(s, 2, 16);
         if (prefix == u'O' || prefix == u'o')
-            return decodeRadixLiteral(s, 2, 8);
-        return valueOf(0);
+            return DecodeRadixLiteral(s, 2, 8);
+        return ValueOf(0);
     }
-    return decodeDecimal(s, 0);
+    return DecodeDecimal(s, 0);
 }
 
 bool CheckBoxAccepts(int value) {

@@ -7,9 +7,6 @@ namespace tavrix {
 inline constexpr const char* kSettingsApplication = "Tavrix";
 inline constexpr const char* kSettingsSection = "Settings";
 
-// What kind of control a setting is restored into; decides which values it can take.
-enum class SettingControl { CheckBox, AsciiMethod, List };
-
 // The six settings, in the order the main window reads them.
 enum class SettingId { GenerateOnStartup, AsciiMode, KeyStrength, KeyType, CopyKeyToClipboard, GenerateOnChange };
 
@@ -17,19 +14,18 @@ struct SettingDef {
     SettingId id;
     const char* key;
     const char* defaultText;
-    SettingControl control;
 };
 
 inline constexpr std::array<SettingDef, 6> kSettingDefs{{
-    {SettingId::GenerateOnStartup, "Generate On Startup", "0", SettingControl::CheckBox},
-    {SettingId::AsciiMode, "ASCII Mode", "0", SettingControl::AsciiMethod},
-    {SettingId::KeyStrength, "Key Strength", "1", SettingControl::List},
-    {SettingId::KeyType, "Key Type", "1", SettingControl::List},
-    {SettingId::CopyKeyToClipboard, "Copy Key To Clipboard", "0", SettingControl::CheckBox},
-    {SettingId::GenerateOnChange, "Generate On Change", "0", SettingControl::CheckBox},
+    {SettingId::GenerateOnStartup, "Generate On Startup", "0"},
+    {SettingId::AsciiMode, "ASCII Mode", "0"},
+    {SettingId::KeyStrength, "Key Strength", "1"},
+    {SettingId::KeyType, "Key Type", "1"},
+    {SettingId::CopyKeyToClipboard, "Copy Key To Clipboard", "0"},
+    {SettingId::GenerateOnChange, "Generate On Change", "0"},
 }};
 
-constexpr const SettingDef& settingDef(SettingId id) {
+constexpr const SettingDef& SettingDefOf(SettingId id) {
     return kSettingDefs[static_cast<std::size_t>(id)];
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+
 #include <optional>
 
 namespace tavrix {
@@ -22,7 +23,7 @@ struct ReadProblem {
 };
 
 // The per-user store addressed by application name, section and key. The program uses QSettingsStore;
-// tests use MemorySettingsStore, which records every write in order.
+// tests use an in-memory store that records every write in order.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;

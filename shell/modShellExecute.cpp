@@ -5,9 +5,8 @@
 #include <QCoreApplication>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
-
 #include <shellapi.h>
+#include <windows.h>
 #else
 #include <QFile>
 #include <QObject>
@@ -34,7 +33,7 @@ namespace tavrix {
 
 namespace {
 
-void reportLaunchFailure(MessageSink& sink) {
+void ReportLaunchFailure(MessageSink& sink) {
     // "occured" is the wording users have always seen in this box; it stays as it is.
     sink.show({MessageIcon::Critical, QStringLiteral("ShellExe()"),
                QStringLiteral("An unexpected error occured:\r\n    Maybe file doesn't exist?")});
@@ -42,13 +41,13 @@ void reportLaunchFailure(MessageSink& sink) {
 
 #ifndef Q_OS_WIN
 
-bool finishedCleanly(int status) {
+bool FinishedCleanly(int status) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Starts the opener with its arguments, stdin from /dev/null and its output where ours goes. Returns its pid,
 // or -1 when it could not be started (glibc reports a failed chdir or exec in the child as the result here).
-pid_t startOpener(const QString& opener, const QStringList& arguments, const QString& directory) {
+pid_t StartOpener(const QString& opener, const QStringList& arguments, const QString& directory) {
     std::vector<QByteArray> texts{QFile::encodeName(opener)};
     for (const QString& argument : arguments)
         texts.push_back(argument.toLocal8Bit());
@@ -82,7 +81,7 @@ pid_t startOpener(const QString& opener, const QStringList& arguments, const QSt
 }
 
 // The status of an ended child, waiting for it to end first.
-int waitForEnd(pid_t pid) {
+int WaitForEnd(pid_t pid) {
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
@@ -127,8 +126,8 @@ private:
         if (reaped == 0)
             return false;
         deleteLater();
-        if (reaped == m_pid && !finishedCleanly(status))
-            reportLaunchFailure(m_sink); // a message box runs a nested event loop; this object goes after it
+        if (reaped == m_pid && !FinishedCleanly(status))
+            ReportLaunchFailure(m_sink); // a message box runs a nested event loop; this object goes after it
         return true;
     }
 
@@ -170,7 +169,7 @@ void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qi
     }
 
     if (launched == FALSE)
-        reportLaunchFailure(sink);
+        ReportLaunchFailure(sink);
 
     if (info.hProcess != nullptr)
         ::CloseHandle(info.hProcess);
@@ -198,7 +197,7 @@ void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qi
     QStringList arguments{sFile};
     if (!sParameters.isEmpty())
         arguments += QProcess::splitCommand(sParameters);
-    const pid_t pid = opener.isEmpty() ? -1 : startOpener(opener, arguments, sDirectory);
+    const pid_t pid = opener.isEmpty() ? -1 : StartOpener(opener, arguments, sDirectory);
 
     const QCoreApplication* app = QCoreApplication::instance();
     const bool eventLoopHere = app != nullptr && app->thread() == QThread::currentThread();
@@ -209,11 +208,11 @@ void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qi
 
     bool launched = pid > 0;
     if (launched)
-        launched = finishedCleanly(waitForEnd(pid));
+        launched = FinishedCleanly(WaitForEnd(pid));
     if (bWait)
         QCoreApplication::processEvents();
     if (!launched)
-        reportLaunchFailure(sink);
+        ReportLaunchFailure(sink);
 }
 
 #endif

@@ -11,6 +11,8 @@ using ModuleHandle = quintptr;
 ModuleHandle LoadLibraryA(const char* lpLibFileName);
 bool FreeLibrary(ModuleHandle hLibModule);
 
-constexpr qint32 SW_SHOWNORMAL = 1;
+// The show command that opens a window at its normal size and place (the value of the system's
+// SW_SHOWNORMAL, which <windows.h> defines as a macro: this name must not be that one).
+inline constexpr qint32 kShowNormal = 1;
 
 } // namespace tavrix

@@ -25,7 +25,7 @@ check fails, or when the source list is not the one recorded in SOURCE_SHA256 (a
 give another dict.txt). It also prints what the list gives: per length, the share of words that can be
 drawn and the randomness of one drawn word, and the bits of randomness of a key of each strength and type.
 
-Not run during the build: run it by hand and commit data/dict.txt. The test tst_dictionary_generator runs
+Not run during the build: run it by hand and commit data/dict.txt. The test tst_DictionaryGenerator runs
 it into a temporary file and compares the result with data/dict.txt byte for byte.
 
     python3 tools/make_dict.py [--source FILE] [--output FILE] [--not-inflected FILE]

@@ -1,7 +1,7 @@
-#include "Accessibility.h"
+#include "ui/Accessibility.h"
 
-#include "ClickLabel.h"
-#include "Toolbar.h"
+#include "ui/ClickLabel.h"
+#include "ui/Toolbar.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
@@ -73,7 +73,7 @@ private:
     ClickLabel* label() const { return static_cast<ClickLabel*>(widget()); }
 };
 
-QAccessibleInterface* interfaceFor(const QString& /*className*/, QObject* object) {
+QAccessibleInterface* InterfaceFor(const QString& /*className*/, QObject* object) {
     if (auto* toolbar = qobject_cast<Toolbar*>(object))
         return new ToolbarInterface(toolbar);
     if (auto* button = qobject_cast<QToolButton*>(object)) {
@@ -91,7 +91,7 @@ QAccessibleInterface* interfaceFor(const QString& /*className*/, QObject* object
 
 void InstallAccessibleInterfaces() {
     static const bool installed = [] {
-        QAccessible::installFactory(interfaceFor);
+        QAccessible::installFactory(InterfaceFor);
         return true;
     }();
     (void)installed;

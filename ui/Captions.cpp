@@ -1,4 +1,4 @@
-#include "Captions.h"
+#include "ui/Captions.h"
 
 namespace tavrix {
 

@@ -1,4 +1,4 @@
-#include "ClickThroughGuard.h"
+#include "ui/ClickThroughGuard.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -7,7 +7,7 @@
 namespace tavrix {
 
 namespace {
-QPointer<ClickThroughGuard>& armedGuard() {
+QPointer<ClickThroughGuard>& ArmedGuard() {
     static QPointer<ClickThroughGuard> guard;
     return guard;
 }
@@ -16,8 +16,8 @@ QPointer<ClickThroughGuard>& armedGuard() {
 void ClickThroughGuard::arm(QPoint globalPosition) {
     if (QCoreApplication::instance() == nullptr)
         return;
-    delete armedGuard().data();
-    armedGuard() = new ClickThroughGuard(globalPosition);
+    delete ArmedGuard().data();
+    ArmedGuard() = new ClickThroughGuard(globalPosition);
 }
 
 ClickThroughGuard::ClickThroughGuard(QPoint globalPosition)

@@ -1,4 +1,4 @@
-#include "Form.h"
+#include "ui/Form.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>

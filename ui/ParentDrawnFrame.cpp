@@ -1,4 +1,4 @@
-#include "ParentDrawnFrame.h"
+#include "ui/ParentDrawnFrame.h"
 
 #include <QEvent>
 #include <QFrame>

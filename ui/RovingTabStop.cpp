@@ -1,4 +1,4 @@
-#include "RovingTabStop.h"
+#include "ui/RovingTabStop.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "SettingsAccess.h"
+#include "ui/SettingsAccess.h"
 
 #include "settings/SettingDecoding.h"
 #include "settings/SettingsStore.h"
@@ -14,7 +14,7 @@ const QString kSection = QString::fromLatin1(kSettingsSection);
 SettingsAccess::SettingsAccess(SettingsStore& store, MessageSink& sink) : m_store(store), m_sink(sink) {}
 
 QString SettingsAccess::read(SettingId id) {
-    const SettingDef& def = settingDef(id);
+    const SettingDef& def = SettingDefOf(id);
     const QString text = ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),
                                      QString::fromLatin1(def.defaultText));
     if (!m_readProblemChecked) {
@@ -36,7 +36,7 @@ SettingsAccess::Usable SettingsAccess::usableValue(SettingId id, const QString& 
     if (decoded.isValue() && accepts(decoded.value))
         return {decoded.value, false};
 
-    const SettingDef& def = settingDef(id);
+    const SettingDef& def = SettingDefOf(id);
     const QString defaultText = QString::fromLatin1(def.defaultText);
     m_sink.show({MessageIcon::Warning, QStringLiteral("Tavrix"),
                  UnusableSettingText(QString::fromLatin1(def.key), text, defaultText)});
@@ -45,8 +45,8 @@ SettingsAccess::Usable SettingsAccess::usableValue(SettingId id, const QString& 
 
 void SettingsAccess::write(SettingId id, int value) {
     ++m_writeCounts[static_cast<std::size_t>(id)];
-    const WriteOutcome outcome =
-        WriteSetting(m_store, kApplication, kSection, QString::fromLatin1(settingDef(id).key), QString::number(value));
+    const WriteOutcome outcome = WriteSetting(m_store, kApplication, kSection,
+                                              QString::fromLatin1(SettingDefOf(id).key), QString::number(value));
     if (!outcome.movedAside.isEmpty()) {
         // Said every time it happens: each move leaves a file the user may want back.
         m_sink.show(

@@ -3,6 +3,7 @@
 #include "settings/SettingKeys.h"
 
 #include <QString>
+
 #include <array>
 #include <functional>
 

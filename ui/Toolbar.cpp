@@ -1,9 +1,10 @@
-#include "Toolbar.h"
+#include "ui/Toolbar.h"
 
-#include "RovingTabStop.h"
+#include "ui/RovingTabStop.h"
 
 #include <QKeyEvent>
 #include <QToolButton>
+
 #include <algorithm>
 
 namespace tavrix {

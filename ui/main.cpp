@@ -1,10 +1,11 @@
-#include "QtMessageSink.h"
 #include "keygen/RandomSource.h"
-#include "modStartup.h"
 #include "settings/QSettingsStore.h"
 #include "shell/modShellExecute.h"
+#include "ui/QtMessageSink.h"
+#include "ui/modStartup.h"
 
 #include <QApplication>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +13,7 @@
 namespace {
 
 // Without a display Qt's xcb platform aborts; say so plainly and leave with a failure status instead.
-bool displayAvailable() {
+bool DisplayAvailable() {
     const auto has = [](const char* name) {
         const char* value = std::getenv(name);
         return value && *value;
@@ -22,7 +23,7 @@ bool displayAvailable() {
 
 // A fatal Qt message (for instance a display that cannot be reached) ends the program with a plain
 // message and a failure status rather than an abort and a core dump.
-void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     const QByteArray text = qFormatLogMessage(type, context, message).toLocal8Bit();
     std::fprintf(stderr, "%s\n", text.constData());
     if (type == QtFatalMsg) {
@@ -35,7 +36,7 @@ void messageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char* argv[]) {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    if (!displayAvailable()) {
+    if (!DisplayAvailable()) {
         std::fputs("tavrix: no display found (DISPLAY is not set). Tavrix is a desktop program and needs "
                    "a graphical session.\n",
                    stderr);
@@ -47,7 +48,7 @@ int main(int argc, char* argv[]) {
     // store reports, instead of ending the program.
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
-    qInstallMessageHandler(messageHandler);
+    qInstallMessageHandler(MessageHandler);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavrix"));
     QApplication::setOrganizationName(QStringLiteral("Tavrix"));
@@ -59,7 +60,7 @@ int main(int argc, char* argv[]) {
     tavrix::QtMessageSink sink;
     tavrix::SystemRandomSource random;
     tavrix::modStartup startup(
-        tavrix::ProgramServices{store, sink, random, tavrix::modStartup::DictionaryFolders(),
+        tavrix::ProgramServices{store, sink, random, tavrix::modStartup::dictionaryFolders(),
                                 [&sink](const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
                                         const QString& sDirectory, bool bWait) {
                                     tavrix::ShellExe(sFile, sParameters, lHwnd, lShowCmd, sDirectory, bWait, sink);

@@ -1,14 +1,14 @@
-#include "modStartup.h"
+#include "ui/modStartup.h"
 
-#include "Fonts.h"
+#include "ui/Fonts.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QStandardPaths>
 
-#ifndef TAVRIX_DATA_DIR
-#define TAVRIX_DATA_DIR ""
+#ifndef TAVRIX_INSTALLED_DATA_DIR
+#define TAVRIX_INSTALLED_DATA_DIR ""
 #endif
 
 namespace tavrix {
@@ -17,20 +17,25 @@ modStartup::modStartup(ProgramServices services)
     : m_settings(services.store, services.sink),
       m_main(MainWindowServices{m_settings, services.sink, services.random, std::move(services.dictionaryFolders),
                                 std::move(services.launcher)}) {
-    m_main.setSplash(&m_splash);
-    m_splash.setMain(&m_main);
+    connectWindows(m_main, m_splash);
     connect(&m_main, &Form::unloaded, this, &modStartup::endWhenNothingLoaded);
     connect(&m_splash, &Form::unloaded, this, &modStartup::endWhenNothingLoaded);
 }
 
-QStringList modStartup::DictionaryFolders() {
+void modStartup::connectWindows(wMain& main, wSplash& splash) {
+    connect(&splash, &wSplash::pictureClicked, &main, &wMain::tmrSplashClose_Timer);
+    connect(&main, &wMain::unloadSplashRequested, &splash, &Form::Unload);
+    connect(&main, &wMain::showSplashRequested, &splash, &Form::Show);
+}
+
+QStringList modStartup::dictionaryFolders() {
     QStringList folders{QCoreApplication::applicationDirPath()};
     // The user's own word list, which needs no write access to the program's folders:
     // ~/.local/share/Tavrix on Linux (beside the settings' ~/.config/Tavrix).
     const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (!userData.isEmpty())
         folders.append(QDir(userData).filePath(QStringLiteral("Tavrix")));
-    const QString installed = QString::fromUtf8(TAVRIX_DATA_DIR);
+    const QString installed = QString::fromUtf8(TAVRIX_INSTALLED_DATA_DIR);
     if (!installed.isEmpty()) {
         // Relative to the executable's folder, so an installed tree can be moved as a whole.
         const QString folder = QDir::cleanPath(QDir(QCoreApplication::applicationDirPath()).filePath(installed));
@@ -46,7 +51,7 @@ void modStartup::Main() {
     QGuiApplication::setQuitOnLastWindowClosed(false);
     m_splash.Load();
     m_splash.Show();
-    m_splash.WaitUntilPainted();
+    m_splash.waitUntilPainted();
     // The splash is a picture without text: the fonts, whose registration first loads the font
     // configuration, are needed only from the main window on, so the splash appears that much sooner.
     RegisterBundledFonts();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SettingsAccess.h"
-#include "wMain.h"
-#include "wSplash.h"
+#include "ui/SettingsAccess.h"
+#include "ui/wMain.h"
+#include "ui/wSplash.h"
 
 #include <QObject>
 
@@ -32,9 +32,13 @@ public:
     wMain& mainWindow() { return m_main; }
     wSplash& splashWindow() { return m_splash; }
 
+    // The two windows' links to each other: a click on the splash picture runs the main window's close step,
+    // which unloads the splash; the about page's logo shows the splash. Neither window knows the other.
+    static void connectWindows(wMain& main, wSplash& splash);
+
     // Folders searched for dict.txt: beside the executable, then the user's data folder, then the installed
     // data folder.
-    static QStringList DictionaryFolders();
+    static QStringList dictionaryFolders();
 
 signals:
     // Neither window is loaded any more and no procedure is running: the program is done.

@@ -1,18 +1,17 @@
-#include "wMain.h"
+#include "ui/wMain.h"
 
-#include "Accessibility.h"
-#include "Captions.h"
-#include "ClickLabel.h"
-#include "LinkTargets.h"
-#include "ParentDrawnFrame.h"
-#include "RovingTabStop.h"
-#include "SettingsAccess.h"
 #include "TavrixVersion.h"
 #include "keygen/ClipboardCopy.h"
 #include "keygen/KeyAssembly.h"
 #include "settings/SettingDecoding.h"
+#include "ui/Accessibility.h"
+#include "ui/Captions.h"
+#include "ui/ClickLabel.h"
+#include "ui/LinkTargets.h"
+#include "ui/ParentDrawnFrame.h"
+#include "ui/RovingTabStop.h"
+#include "ui/SettingsAccess.h"
 #include "ui_wMain.h"
-#include "wSplash.h"
 
 #include <QClipboard>
 #include <QElapsedTimer>
@@ -35,7 +34,7 @@ constexpr int kSplashCloseInterval = 1500; // milliseconds
 const char* const kShellLibrary = "shell32.dll";
 
 // Check-box values as stored: 0 clear, 1 ticked, 2 the third (grey) state.
-int checkValue(const QCheckBox* box) {
+int CheckValue(const QCheckBox* box) {
     switch (box->checkState()) {
     case Qt::Checked:
         return 1;
@@ -46,7 +45,7 @@ int checkValue(const QCheckBox* box) {
     }
 }
 
-void setCheckValue(QCheckBox* box, int value) {
+void SetCheckValue(QCheckBox* box, int value) {
     if (value == 2) {
         box->setTristate(true);
         box->setCheckState(Qt::PartiallyChecked);
@@ -56,26 +55,26 @@ void setCheckValue(QCheckBox* box, int value) {
 }
 
 // A user's click moves a grey box on to ticked; from then on it toggles between clear and ticked only.
-void leaveThirdState(QCheckBox* box) {
+void LeaveThirdState(QCheckBox* box) {
     if (box->isTristate() && box->checkState() != Qt::PartiallyChecked)
         box->setTristate(false);
 }
 
-QIcon toolbarImage(const QString& key) {
+QIcon ToolbarImage(const QString& key) {
     QIcon icon;
     icon.addFile(QStringLiteral(":/toolbar/%1.png").arg(key), QSize(16, 16));
     icon.addFile(QStringLiteral(":/toolbar/%1@2x.png").arg(key), QSize(32, 32));
     return icon;
 }
 
-QIcon programIcon() {
+QIcon ProgramIcon() {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
         icon.addFile(QStringLiteral(":/icons/tavrix-%1.png").arg(size), QSize(size, size));
     return icon;
 }
 
-QFont windowFont(qreal pointSize, bool bold = false) {
+QFont WindowFont(qreal pointSize, bool bold = false) {
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(pointSize);
     font.setBold(bold);
@@ -83,7 +82,7 @@ QFont windowFont(qreal pointSize, bool bold = false) {
 }
 
 // Puts a self-sizing label's centre under the centre of its heading.
-void centreUnder(QWidget* label, const QWidget* heading) {
+void CentreUnder(QWidget* label, const QWidget* heading) {
     label->move(heading->geometry().center().x() - label->width() / 2, label->y());
 }
 
@@ -102,7 +101,7 @@ const ImageList& wMain::imlMain() const {
     // window is built, does not need.
     if (m_imlMain.count() == 0) {
         for (const char* key : {"_generate", "_settings", "_about", "_generatekey", "_copytoclipboard"})
-            m_imlMain.add(QString::fromLatin1(key), toolbarImage(QString::fromLatin1(key)));
+            m_imlMain.add(QString::fromLatin1(key), ToolbarImage(QString::fromLatin1(key)));
     }
     return m_imlMain;
 }
@@ -119,13 +118,13 @@ QWidget* wMain::createWindow() {
     m_ui = std::make_unique<Ui::wMain>();
     m_ui->setupUi(window);
     window->setFixedSize(370, 189);
-    window->setWindowIcon(programIcon());
+    window->setWindowIcon(ProgramIcon());
 
     // Point sizes with fractions cannot be stored in the layout file.
-    window->setFont(windowFont(8.25));
-    m_ui->labTitle->setFont(windowFont(14.25));
-    m_ui->labProgramming->setFont(windowFont(8.25, true));
-    m_ui->Label2->setFont(windowFont(8.25, true));
+    window->setFont(WindowFont(8.25));
+    m_ui->labTitle->setFont(WindowFont(14.25));
+    m_ui->labProgramming->setFont(WindowFont(8.25, true));
+    m_ui->Label2->setFont(WindowFont(8.25, true));
     QFont keyFont(QStringLiteral("Courier New"));
     keyFont.setStyleHint(QFont::TypeWriter);
     keyFont.setPointSizeF(9);
@@ -151,8 +150,8 @@ QWidget* wMain::createWindow() {
         palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
         link->setPalette(palette);
     }
-    centreUnder(m_ui->labQuorlen, m_ui->labProgramming);
-    centreUnder(m_ui->labVasht, m_ui->Label2);
+    CentreUnder(m_ui->labQuorlen, m_ui->labProgramming);
+    CentreUnder(m_ui->labVasht, m_ui->Label2);
 
     m_ui->tbrMain->adoptButtons();
     m_ui->tbrMisc->adoptButtons();
@@ -291,7 +290,7 @@ void wMain::Form_Load() {
     if (!stillLoaded())
         return;
 
-    if (checkValue(m_ui->chkGenerateOnStartup) == 1)
+    if (CheckValue(m_ui->chkGenerateOnStartup) == 1)
         GenerateKey();
 }
 
@@ -301,7 +300,7 @@ void wMain::restoreCheckBox(QCheckBox* box, SettingId id) {
     const auto stored = settings.usableValue(id, settings.read(id), CheckBoxAccepts);
     if (!window())
         return;
-    setCheckValue(box, stored.value);
+    SetCheckValue(box, stored.value);
     // A default that leaves the box as it was raises no click; store it here so the unusable text goes.
     if (stored.fellBack && settings.writeCount(id) == writesBefore)
         settings.write(id, stored.value);
@@ -337,7 +336,7 @@ void wMain::GenerateKey() {
                                  ? m_strength.toolTip(hexDigits, keyType, method, m_services.dictionaryFolders)
                                  : QString());
     // A failed generation has reported itself; the clipboard keeps what it held.
-    if (key && checkValue(m_ui->chkAutoClipboard) == 1)
+    if (key && CheckValue(m_ui->chkAutoClipboard) == 1)
         CopyToClipboard();
 }
 
@@ -351,7 +350,7 @@ qint32 wMain::GetRnd(qint32 lMax) {
 
 void wMain::GenerateEvent() {
     Load();
-    if (checkValue(m_ui->chkGenerateOnChange) == 1)
+    if (CheckValue(m_ui->chkGenerateOnChange) == 1)
         GenerateKey();
 }
 
@@ -366,8 +365,7 @@ void wMain::tmrSplashClose_Timer() {
     if (tmrSplashClose)
         tmrSplashClose->stop();
     Show();
-    if (m_splash)
-        m_splash->Unload();
+    emit unloadSplashRequested();
 }
 
 // ---- event procedures -----------------------------------------------------------------------------------
@@ -395,18 +393,18 @@ void wMain::optASCIIMode_Click(int index) {
 }
 
 void wMain::chkGenerateOnStartup_Click() {
-    leaveThirdState(m_ui->chkGenerateOnStartup);
-    m_services.settings.write(SettingId::GenerateOnStartup, checkValue(m_ui->chkGenerateOnStartup));
+    LeaveThirdState(m_ui->chkGenerateOnStartup);
+    m_services.settings.write(SettingId::GenerateOnStartup, CheckValue(m_ui->chkGenerateOnStartup));
 }
 
 void wMain::chkAutoClipboard_Click() {
-    leaveThirdState(m_ui->chkAutoClipboard);
-    m_services.settings.write(SettingId::CopyKeyToClipboard, checkValue(m_ui->chkAutoClipboard));
+    LeaveThirdState(m_ui->chkAutoClipboard);
+    m_services.settings.write(SettingId::CopyKeyToClipboard, CheckValue(m_ui->chkAutoClipboard));
 }
 
 void wMain::chkGenerateOnChange_Click() {
-    leaveThirdState(m_ui->chkGenerateOnChange);
-    m_services.settings.write(SettingId::GenerateOnChange, checkValue(m_ui->chkGenerateOnChange));
+    LeaveThirdState(m_ui->chkGenerateOnChange);
+    m_services.settings.write(SettingId::GenerateOnChange, CheckValue(m_ui->chkGenerateOnChange));
 }
 
 void wMain::tbrMain_ButtonClick(const QToolButton* button) {
@@ -427,8 +425,7 @@ void wMain::tbrMisc_ButtonClick(const QToolButton* button) {
 }
 
 void wMain::imgLogo_Click() {
-    if (m_splash)
-        m_splash->Show();
+    emit showSplashRequested();
 }
 
 void wMain::labQuorlen_Click() {
@@ -442,7 +439,7 @@ void wMain::labVasht_Click() {
 void wMain::openCreditSite(const char* address) {
     window()->setWindowState(window()->windowState() | Qt::WindowMinimized);
     if (m_services.launcher)
-        m_services.launcher(QString::fromLatin1(address), QString(), 0, SW_SHOWNORMAL, QString(), false);
+        m_services.launcher(QString::fromLatin1(address), QString(), 0, kShowNormal, QString(), false);
 }
 
 } // namespace tavrix

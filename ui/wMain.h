@@ -7,22 +7,25 @@
 //   event procedures (Control_Event) react to the controls; a value the program puts into a control raises
 //                   the control's event exactly as a user's choice would, but only when the value changes.
 //   SettingsAccess  the six stored choices: read once in Form_Load, written the moment a control changes.
-//   keygen          AssembleKey builds a key from the plain values read off the controls; the result goes
+//   keygen          TryAssembleKey builds a key from the plain values read off the controls; the result goes
 //                   into txtKey and, when chkAutoClipboard is ticked, onto the clipboard. KeyStrengthMeter
 //                   gives the key's bits of randomness for txtKey's tooltip.
 //   ShellLauncher   opens the credit links (ShellExe in the program).
+//   signals         the about page's logo and the close step ask for the splash to be shown or unloaded;
+//                   modStartup connects them to wSplash, which this window does not know.
 //
-// A key travels: tbrMisc button "_generatekey" -> GenerateKey -> AssembleKey (GetRnd / GetWord) -> txtKey
+// A key travels: tbrMisc button "_generatekey" -> GenerateKey -> TryAssembleKey (GetRnd / GetWord) -> txtKey
 // -> CopyToClipboard.
 
-#include "Form.h"
-#include "ImageList.h"
 #include "keygen/KeyStrength.h"
 #include "keygen/WordSource.h"
 #include "settings/SettingKeys.h"
 #include "shell/modWinXP.h"
+#include "ui/Form.h"
+#include "ui/ImageList.h"
 
 #include <QStringList>
+
 #include <array>
 #include <functional>
 #include <memory>
@@ -42,7 +45,6 @@ namespace tavrix {
 class MessageSink;
 class RandomSource;
 class SettingsAccess;
-class wSplash;
 
 // Opens a file or address with the desktop's default handler; the arguments of ShellExe.
 using ShellLauncher = std::function<void(const QString& sFile, const QString& sParameters, qint32 lHwnd,
@@ -62,8 +64,6 @@ public:
     explicit wMain(MainWindowServices services, QObject* parent = nullptr);
     ~wMain() override;
 
-    void setSplash(wSplash* splash) { m_splash = splash; }
-
     // Public operations.
     void GenerateKey();
     QString GetWord(qint32 lRequiredLength);
@@ -74,8 +74,13 @@ public:
 
     // The window's tag: the current ASCII method as text ("0" or "1") once loading has chosen one.
     QString tag() const;
-    ModuleHandle moduleHandle() const { return m_hMod; }
     const ImageList& imlMain() const;
+
+signals:
+    // The about page's logo was clicked: the splash is to be shown.
+    void showSplashRequested();
+    // The close step has shown this window: the splash is to be unloaded.
+    void unloadSplashRequested();
 
 protected:
     QWidget* createWindow() override;
@@ -108,7 +113,6 @@ private:
     MainWindowServices m_services;
     WordSource m_words;
     KeyStrengthMeter m_strength; // the figure in txtKey's tooltip
-    wSplash* m_splash = nullptr;
     ModuleHandle m_hMod = 0;
     int m_unloadCount = 0;
     mutable ImageList m_imlMain; // filled on first use, see imlMain()

@@ -1,9 +1,9 @@
-#include "wSplash.h"
+#include "ui/wSplash.h"
 
-#include "ClickFilter.h"
-#include "ClickThroughGuard.h"
+#include "ui/Accessibility.h"
+#include "ui/ClickLabel.h"
+#include "ui/ClickThroughGuard.h"
 #include "ui_wSplash.h"
-#include "wMain.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -44,12 +44,13 @@ wSplash::wSplash(QObject* parent) : Form(parent) {}
 wSplash::~wSplash() = default;
 
 QWidget* wSplash::createWindow() {
+    InstallAccessibleInterfaces();
     auto* window = new QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint);
     m_ui = std::make_unique<Ui::wSplash>();
     m_ui->setupUi(window);
     window->setFixedSize(122, 350);
     m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/splash.jpg")));
-    ClickFilter::attach(m_ui->imgLogo, [this] {
+    connect(m_ui->imgLogo, &ClickLabel::clicked, this, [this] {
         // The main window may lie right under the pointer once the splash has gone.
         ClickThroughGuard::arm(QCursor::pos());
         imgLogo_Click();
@@ -57,7 +58,7 @@ QWidget* wSplash::createWindow() {
     return window;
 }
 
-void wSplash::WaitUntilPainted() {
+void wSplash::waitUntilPainted() {
     QWidget* shown = window();
     if (!shown || !shown->isVisible())
         return;
@@ -81,8 +82,7 @@ void wSplash::releaseControls() {
 }
 
 void wSplash::imgLogo_Click() {
-    if (m_main)
-        m_main->tmrSplashClose_Timer();
+    emit pictureClicked();
 }
 
 } // namespace tavrix

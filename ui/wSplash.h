@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Form.h"
+#include "ui/Form.h"
 
 #include <memory>
 
@@ -10,21 +10,22 @@ class wSplash;
 
 namespace tavrix {
 
-class wMain;
-
 // The borderless splash picture shown while the main window loads, and again from the about page's logo.
-// It has no load or unload step of its own; a click on the picture runs the main window's close step.
-// It is a splash-screen window, so it takes no task-bar entry.
+// It has no load or unload step of its own; a click on the picture is reported with pictureClicked(), which
+// modStartup connects to the main window's close step. It is a splash-screen window, so it takes no task-bar
+// entry.
 class wSplash final : public Form {
     Q_OBJECT
 public:
     explicit wSplash(QObject* parent = nullptr);
     ~wSplash() override;
 
-    void setMain(wMain* main) { m_main = main; }
     // Returns once a shown splash is on screen with its picture painted, so that a load step run next, with
     // no event loop to paint it, does not leave it blank.
-    void WaitUntilPainted();
+    void waitUntilPainted();
+
+signals:
+    void pictureClicked();
 
 protected:
     QWidget* createWindow() override;
@@ -33,7 +34,6 @@ protected:
 private:
     void imgLogo_Click();
 
-    wMain* m_main = nullptr;
     std::unique_ptr<Ui::wSplash> m_ui;
 };
 

@@ -22,26 +22,26 @@
 // settings, each through QSettings::sync(), which flushes to disk; a folder on tmpfs (/dev/shm) takes the
 // disk out of the figure.
 
-#include <xcb/xcb.h>
+#include "tests/support/ProcStatus.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <string>
-#include <thread>
-#include <vector>
-
-#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
+#include <xcb/xcb.h>
 
 extern char** environ;
 
@@ -58,10 +58,10 @@ constexpr double kMapRatioTarget = 1.2;
 constexpr double kLoadStepTargetMs = 20.0;
 constexpr double kRssRatioTarget = 1.2;
 
-// The private X server, stopped by die() as well: std::exit runs no destructors of main's locals.
+// The private X server, stopped by Die() as well: std::exit runs no destructors of main's locals.
 pid_t g_xServer = 0;
 
-[[noreturn]] void die(const std::string& message) {
+[[noreturn]] void Die(const std::string& message) {
     std::fprintf(stderr, "startup_probe: %s\n", message.c_str());
     if (g_xServer > 0) {
         kill(g_xServer, SIGTERM);
@@ -70,11 +70,11 @@ pid_t g_xServer = 0;
     std::exit(2);
 }
 
-double millisecondsBetween(Clock::time_point from, Clock::time_point to) {
+double MillisecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-double median(std::vector<double> values) {
+double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     const std::size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
@@ -82,7 +82,7 @@ double median(std::vector<double> values) {
 
 // Spawns a program with its stdout and stderr sent to a file (or /dev/null) and fd 3 optionally tied to
 // a pipe's write end. Returns the child's pid.
-pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& output,
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& output,
             int fd3 = -1, int closeInChild = -1) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -106,18 +106,18 @@ pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>
     const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0)
-        die("cannot start " + args[0] + ": " + std::strerror(error));
+        Die("cannot start " + args[0] + ": " + std::strerror(error));
     return pid;
 }
 
-void stop(pid_t pid) {
+void Stop(pid_t pid) {
     kill(pid, SIGTERM);
     int status = 0;
     waitpid(pid, &status, 0);
 }
 
 // The environment the programs run in: this one without the variables the probe sets itself.
-std::vector<std::string> environmentWith(const std::vector<std::string>& own) {
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& own) {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string entry(*e);
@@ -135,9 +135,9 @@ public:
     explicit PrivateXServer(const std::string& xvfb) {
         int fds[2];
         if (pipe(fds) != 0)
-            die("pipe failed");
-        m_pid = spawn({xvfb, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-                      environmentWith({}), "/dev/null", fds[1], fds[0]);
+            Die("pipe failed");
+        m_pid = Spawn({xvfb, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+                      EnvironmentWith({}), "/dev/null", fds[1], fds[0]);
         close(fds[1]);
         pollfd pfd{fds[0], POLLIN, 0};
         std::string number;
@@ -147,11 +147,11 @@ public:
         close(fds[0]);
         g_xServer = m_pid;
         if (number.empty())
-            die("Xvfb gave no display number");
+            Die("Xvfb gave no display number");
         m_display = ":" + number;
     }
     ~PrivateXServer() {
-        stop(m_pid);
+        Stop(m_pid);
         g_xServer = 0;
     }
     PrivateXServer(const PrivateXServer&) = delete;
@@ -169,7 +169,7 @@ class MapWatcher {
 public:
     explicit MapWatcher(const std::string& display) : m_conn(xcb_connect(display.c_str(), nullptr)) {
         if (xcb_connection_has_error(m_conn))
-            die("cannot connect to " + display);
+            Die("cannot connect to " + display);
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_conn)).data->root;
         const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
         xcb_change_window_attributes(m_conn, m_root, XCB_CW_EVENT_MASK, &mask);
@@ -177,7 +177,7 @@ public:
         xcb_intern_atom_reply_t* atom =
             xcb_intern_atom_reply(m_conn, xcb_intern_atom(m_conn, 0, sizeof name - 1, name), nullptr);
         if (!atom)
-            die("cannot intern _NET_WM_PID");
+            Die("cannot intern _NET_WM_PID");
         m_pidAtom = atom->atom;
         free(atom);
         xcb_flush(m_conn);
@@ -240,18 +240,14 @@ struct Sample {
 };
 
 // A field of /proc/<pid>/status given in kB ("VmHWM", "RssAnon"), in MiB.
-std::optional<double> statusMiB(pid_t pid, const std::string& field) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    const std::string prefix = field + ":";
-    while (std::getline(status, line)) {
-        if (line.rfind(prefix, 0) == 0)
-            return std::strtod(line.c_str() + prefix.size(), nullptr) / 1024.0;
-    }
-    return std::nullopt;
+std::optional<double> StatusMiB(pid_t pid, const std::string& field) {
+    const auto kilobytes = tavrix::test::ProcStatusKilobytes(std::to_string(pid), field);
+    if (!kilobytes)
+        return std::nullopt;
+    return double(*kilobytes) / 1024.0;
 }
 
-std::optional<double> loadStepFrom(const std::string& outputFile) {
+std::optional<double> LoadStepFrom(const std::string& outputFile) {
     std::ifstream output(outputFile);
     std::string line;
     const std::string marker = "load-step-ms=";
@@ -269,47 +265,47 @@ struct Program {
     int windowsAtStartup; // top-level windows mapped before the program is idle
 };
 
-Sample runOnce(const Program& program, const std::string& display, MapWatcher& watcher, const std::string& storeRoot,
+Sample RunOnce(const Program& program, const std::string& display, MapWatcher& watcher, const std::string& storeRoot,
                const std::string& settings) {
     std::string folderTemplate = storeRoot + "/tavrix-startup-XXXXXX";
     const char* folder = mkdtemp(folderTemplate.data());
     if (!folder)
-        die("mkdtemp failed");
+        Die("mkdtemp failed");
     if (!settings.empty()) {
         const std::filesystem::path store = std::filesystem::path(folder) / "config" / "Tavrix";
         std::filesystem::create_directories(store);
         std::filesystem::copy_file(settings, store / "Tavrix.conf");
     }
     const std::string output = std::string(folder) + "/output.txt";
-    const auto env = environmentWith({"DISPLAY=" + display, "XDG_CONFIG_HOME=" + std::string(folder) + "/config",
+    const auto env = EnvironmentWith({"DISPLAY=" + display, "XDG_CONFIG_HOME=" + std::string(folder) + "/config",
                                       "QT_QPA_PLATFORM=xcb", "QT_LOGGING_RULES=tavrix.startup.debug=true"});
 
     watcher.discardPending();
     const auto started = Clock::now();
-    const pid_t pid = spawn({program.path}, env, output);
+    const pid_t pid = Spawn({program.path}, env, output);
     const auto maps = watcher.waitForMaps(pid, program.windowsAtStartup, started + g_windowTimeout);
     if (static_cast<int>(maps.size()) < program.windowsAtStartup) {
-        stop(pid);
-        die(program.label + " mapped " + std::to_string(maps.size()) + " of its " +
+        Stop(pid);
+        Die(program.label + " mapped " + std::to_string(maps.size()) + " of its " +
             std::to_string(program.windowsAtStartup) + " windows; its output is in " + output);
     }
     std::this_thread::sleep_for(kSettle);
     Sample sample;
-    sample.mappedMs = millisecondsBetween(started, maps.front());
-    sample.lastMappedMs = millisecondsBetween(started, maps.back());
-    const auto rss = statusMiB(pid, "VmHWM");
-    const auto anon = statusMiB(pid, "RssAnon");
-    stop(pid);
+    sample.mappedMs = MillisecondsBetween(started, maps.front());
+    sample.lastMappedMs = MillisecondsBetween(started, maps.back());
+    const auto rss = StatusMiB(pid, "VmHWM");
+    const auto anon = StatusMiB(pid, "RssAnon");
+    Stop(pid);
     if (!rss || !anon)
-        die("no VmHWM or RssAnon for " + program.label);
+        Die("no VmHWM or RssAnon for " + program.label);
     sample.peakRssMiB = *rss;
     sample.anonRssMiB = *anon;
-    sample.loadStepMs = loadStepFrom(output);
+    sample.loadStepMs = LoadStepFrom(output);
     std::filesystem::remove_all(folder);
     return sample;
 }
 
-std::string cpuModel() {
+std::string CpuModel() {
     std::ifstream cpuinfo("/proc/cpuinfo");
     std::string line;
     while (std::getline(cpuinfo, line)) {
@@ -344,7 +340,7 @@ int main(int argc, char* argv[]) {
             paths.push_back(arg);
     }
     if (paths.size() != 2)
-        die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S] "
+        Die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S] "
             "<tavrix> <bare_window>");
 
     const Program tavrix{"tavrix", paths[0], 2}; // the splash, then the main window when the splash closes
@@ -353,15 +349,15 @@ int main(int argc, char* argv[]) {
     PrivateXServer server(xvfb);
     MapWatcher watcher(server.display());
 
-    runOnce(bare, server.display(), watcher, storeRoot, settings); // warm-up: page cache, font cache
-    runOnce(tavrix, server.display(), watcher, storeRoot, settings);
+    RunOnce(bare, server.display(), watcher, storeRoot, settings); // warm-up: page cache, font cache
+    RunOnce(tavrix, server.display(), watcher, storeRoot, settings);
 
     std::vector<Sample> bareSamples, tavrixSamples;
     std::printf("%-4s %18s %18s %14s %18s %18s\n", "run", "bare mapped (ms)", "bare RSS (MiB)", "splash (ms)",
                 "load step (ms)", "tavrix RSS (MiB)");
     for (int run = 1; run <= runs; ++run) {
-        bareSamples.push_back(runOnce(bare, server.display(), watcher, storeRoot, settings));
-        tavrixSamples.push_back(runOnce(tavrix, server.display(), watcher, storeRoot, settings));
+        bareSamples.push_back(RunOnce(bare, server.display(), watcher, storeRoot, settings));
+        tavrixSamples.push_back(RunOnce(tavrix, server.display(), watcher, storeRoot, settings));
         const Sample& b = bareSamples.back();
         const Sample& t = tavrixSamples.back();
         std::printf("%-4d %18.1f %18.1f %14.1f %18.3f %18.1f", run, b.mappedMs, b.peakRssMiB, t.mappedMs,
@@ -375,7 +371,7 @@ int main(int argc, char* argv[]) {
         std::vector<double> values;
         for (const Sample& s : samples)
             values.push_back(field(s));
-        return median(values);
+        return Median(values);
     };
     const double bareMapped = column(bareSamples, [](const Sample& s) { return s.mappedMs; });
     const double tavrixMapped = column(tavrixSamples, [](const Sample& s) { return s.mappedMs; });
@@ -387,7 +383,7 @@ int main(int argc, char* argv[]) {
 
     const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    std::printf("\nMedians of %d runs on %s, %u cores, Xvfb %s, %s\n", runs, cpuModel().c_str(),
+    std::printf("\nMedians of %d runs on %s, %u cores, Xvfb %s, %s\n", runs, CpuModel().c_str(),
                 std::thread::hardware_concurrency(), server.display().c_str(),
                 bus && *bus ? "with a session bus" : "without a session bus");
     std::printf("  first window mapped: bare %.1f ms, tavrix splash %.1f ms, ratio %.2f (target <= %.1f: %s)\n",

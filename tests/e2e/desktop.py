@@ -5,6 +5,7 @@ Every process started here dies with the driver (PR_SET_PDEATHSIG), so a driver 
 leaves nothing running; the normal way out is Desktop.close() and Program.stop(), called from finally.
 """
 
+import argparse
 import ctypes
 import os
 import pwd
@@ -14,6 +15,7 @@ import select
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -48,6 +50,20 @@ def wait_for(probe, timeout, what, interval=0.03):
         if time.monotonic() > deadline:
             raise CaseFailure(f"gave up after {timeout} s waiting for {what}")
         time.sleep(interval)
+
+
+def _reported_line(read_end, who, what, seconds=10):
+    """The line a server started here writes to the pipe read_end once it is ready (Xvfb its display number,
+    dbus-daemon its address), without the line end."""
+    text = b""
+    deadline = time.monotonic() + seconds
+    while not text.endswith(b"\n"):
+        ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+        check(ready, f"{who} did not report {what} within {seconds} s")
+        chunk = os.read(read_end, 256)
+        check(chunk, f"{who} ended before it reported {what}")
+        text += chunk
+    return text.decode().strip()
 
 
 def _die_with_driver():
@@ -139,19 +155,12 @@ class Desktop:
             self.processes.append(xvfb)
             os.close(write_end)
             write_end = None
-            number = b""
-            deadline = time.monotonic() + 10
-            while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
-                check(ready, "Xvfb did not report a display number within 10 s")
-                chunk = os.read(read_end, 16)
-                check(chunk, "Xvfb ended before it reported a display number")
-                number += chunk
+            number = _reported_line(read_end, "Xvfb", "a display number")
         finally:
             os.close(read_end)
             if write_end is not None:
                 os.close(write_end)
-        self.display = ":" + number.decode().strip()
+        self.display = ":" + number
         self.env = {"DISPLAY": self.display, "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
                     "HOME": os.environ.get("HOME", "/root")}
         self._start_session_bus()
@@ -179,19 +188,12 @@ class Desktop:
             self.processes.insert(0, bus)  # stopped after the programs and the X server
             os.close(write_end)
             write_end = None
-            address = b""
-            deadline = time.monotonic() + 10
-            while not address.endswith(b"\n"):
-                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
-                check(ready, "dbus-daemon did not report its address within 10 s")
-                chunk = os.read(read_end, 256)
-                check(chunk, "dbus-daemon ended before it reported its address")
-                address += chunk
+            address = _reported_line(read_end, "dbus-daemon", "its address")
         finally:
             os.close(read_end)
             if write_end is not None:
                 os.close(write_end)
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = address.decode().strip()
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     def close(self):
         self._xlib.close()
@@ -612,6 +614,22 @@ class Program:
         except FileNotFoundError:
             return []
         return [call.split("\n")[:-1] for call in text.split("--\n")[:-1]]
+
+
+def run_groups(description, groups, make_suite):
+    """The command line of a suite of end-to-end cases: the program, the source tree, a group of cases and
+    optionally a part of their names. Returns the exit status."""
+    # CTest ends a test that runs too long with a signal; leave through the finally blocks all the same.
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
+    parser = argparse.ArgumentParser(description=description, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--tavrix", required=True, help="the built program")
+    parser.add_argument("--source", required=True, help="the source tree (for the layout and link targets)")
+    parser.add_argument("--only", help="run only the cases whose names contain this text")
+    parser.add_argument("group", choices=sorted(groups))
+    args = parser.parse_args()
+    suite = make_suite(args)
+    cases = [(name, case) for name, case in groups[args.group](suite) if not args.only or args.only in name]
+    return suite.run(cases)
 
 
 def _unescape_key(key):

@@ -8,17 +8,14 @@ The session bus starts the accessibility bus and its registry on demand; the pro
 with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. GROUP is "taborder" or "actions".
 """
 
-import argparse
 import os
-import signal
 import sys
-import time
 
 sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
 import pyatspi  # noqa: E402  (Debian's python3-pyatspi; not in a virtual environment's Python)
 from gi.repository import GLib  # noqa: E402
 
-from desktop import CaseFailure, check, check_equal, wait_for  # noqa: E402
+from desktop import check, check_equal, run_groups, wait_for  # noqa: E402
 from tavrix_e2e import Suite, fresh_window, settings_text  # noqa: E402
 
 # The focus stops of each page in the order of the tab numbers of the layout: the page buttons (3) are one
@@ -293,20 +290,12 @@ def actions_cases(suite):
 GROUPS = {"taborder": taborder_cases, "actions": actions_cases}
 
 
-def main():
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--tavrix", required=True, help="the built program")
-    parser.add_argument("--source", required=True, help="the source tree (for the layout and link targets)")
-    parser.add_argument("--only", help="run only the cases whose names contain this text")
-    parser.add_argument("group", choices=sorted(GROUPS))
-    args = parser.parse_args()
+def make_suite(args):
     check("DBUS_SESSION_BUS_ADDRESS" in os.environ, "no D-Bus session: run this under dbus-run-session")
     suite = A11ySuite(args)
     suite.events = Events()
-    cases = [(name, case) for name, case in GROUPS[args.group](suite) if not args.only or args.only in name]
-    return suite.run(cases)
+    return suite
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_groups(__doc__, GROUPS, make_suite))

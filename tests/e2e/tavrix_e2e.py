@@ -9,7 +9,6 @@ each case runs the program afresh in a workspace of its own (see desktop.Program
 in time, and the program, the desktop and the workspaces are removed whatever happens.
 """
 
-import argparse
 import errno
 import os
 import pwd
@@ -23,7 +22,7 @@ import traceback
 import xml.etree.ElementTree as ElementTree
 
 sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
-from desktop import CaseFailure, Desktop, Program, check, check_equal, parse_settings, wait_for
+from desktop import CaseFailure, Desktop, Program, check, check_equal, run_groups, wait_for
 
 CASE_TIME_LIMIT = 90  # seconds; a case still running then fails and the next one starts
 
@@ -1074,19 +1073,5 @@ GROUPS = {"window": window_cases, "dictionary": dictionary_cases, "settings": se
           "keyboard": keyboard_cases, "opener": opener_cases, "splash": splash_cases}
 
 
-def main():
-    # CTest ends a test that runs too long with a signal; leave through the finally blocks all the same.
-    signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--tavrix", required=True, help="the built program")
-    parser.add_argument("--source", required=True, help="the source tree (for the layout and link targets)")
-    parser.add_argument("--only", help="run only the cases whose names contain this text")
-    parser.add_argument("group", choices=sorted(GROUPS))
-    args = parser.parse_args()
-    suite = Suite(args)
-    cases = [(name, case) for name, case in GROUPS[args.group](suite) if not args.only or args.only in name]
-    return suite.run(cases)
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(run_groups(__doc__, GROUPS, Suite))

@@ -11,7 +11,7 @@
 namespace {
 
 // The text QSettings gives for a key, as the store hands it on (a list joined back with ',').
-QString settingsText(const QVariant& value) {
+QString SettingsText(const QVariant& value) {
     if (value.userType() == QMetaType::QStringList || value.userType() == QMetaType::QVariantList)
         return value.toStringList().join(u',');
     return value.toString();
@@ -19,7 +19,7 @@ QString settingsText(const QVariant& value) {
 
 } // namespace
 
-class TestIniFile : public QObject {
+class tst_IniFile : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -38,7 +38,7 @@ class TestIniFile : public QObject {
         QSettings settings(writeFile(bytes), QSettings::IniFormat);
         QMap<QString, QString> view;
         for (const QString& key : settings.allKeys())
-            view.insert(key, settingsText(settings.value(key)));
+            view.insert(key, SettingsText(settings.value(key)));
         if (formatError)
             *formatError = settings.status() == QSettings::FormatError;
         return view;
@@ -270,5 +270,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestIniFile)
+QTEST_GUILESS_MAIN(tst_IniFile)
 #include "tst_IniFile.moc"

@@ -1,14 +1,14 @@
 #include "settings/QSettingsStore.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/PipeReaderWatch.h"
+#include "tests/support/UnprivilegedRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "UnprivilegedRun.h"
 
 #include <atomic>
 #include <chrono>
@@ -32,7 +32,7 @@ const QString kSection = QString::fromLatin1(tavrix::kSettingsSection);
 
 } // namespace
 
-class TestQSettingsStore : public QObject {
+class tst_QSettingsStore : public QObject {
     Q_OBJECT
 
 private slots:
@@ -75,38 +75,38 @@ private:
     tavrix::QSettingsStore m_store;
 };
 
-void TestQSettingsStore::writeFile(const QString& application, const QByteArray& contents) const {
+void tst_QSettingsStore::writeFile(const QString& application, const QByteArray& contents) const {
     QVERIFY(QDir().mkpath(folderOf(application)));
     QFile file(fileOf(application));
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(file.write(contents), qint64(contents.size()));
 }
 
-QByteArray TestQSettingsStore::readFile(const QString& application) const {
+QByteArray tst_QSettingsStore::readFile(const QString& application) const {
     QFile file(fileOf(application));
     if (!file.open(QIODevice::ReadOnly))
         return QByteArrayLiteral("<no file>");
     return file.readAll();
 }
 
-void TestQSettingsStore::initTestCase() {
+void tst_QSettingsStore::initTestCase() {
     QVERIFY(m_home.isValid());
     QVERIFY(qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path())));
 }
 
-void TestQSettingsStore::init() {
+void tst_QSettingsStore::init() {
     // Each test starts without the program's own file.
     QVERIFY(QDir(folderOf(QStringLiteral("Tavrix"))).removeRecursively());
 }
 
-void TestQSettingsStore::theFileIsTavrixConfBelowTheConfigHome() {
+void tst_QSettingsStore::theFileIsTavrixConfBelowTheConfigHome() {
     const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tavrix"),
                              QStringLiteral("Tavrix"));
     QCOMPARE(settings.fileName(), m_home.filePath(QStringLiteral("Tavrix/Tavrix.conf")));
     QCOMPARE(tavrix::QSettingsStore::filePath(QStringLiteral("Tavrix")), settings.fileName());
 }
 
-void TestQSettingsStore::anEmptyStoreGivesEveryDefaultAndCreatesNothing() {
+void tst_QSettingsStore::anEmptyStoreGivesEveryDefaultAndCreatesNothing() {
     const QString app = QString::fromLatin1(tavrix::kSettingsApplication);
     for (const tavrix::SettingDef& def : tavrix::kSettingDefs) {
         const QString dflt = QString::fromLatin1(def.defaultText) + QStringLiteral("-default");
@@ -115,7 +115,7 @@ void TestQSettingsStore::anEmptyStoreGivesEveryDefaultAndCreatesNothing() {
     QVERIFY(!QFileInfo::exists(folderOf(app)));
 }
 
-void TestQSettingsStore::writingTheSixKeysGivesExactlyThisFile() {
+void tst_QSettingsStore::writingTheSixKeysGivesExactlyThisFile() {
     const QString app = QString::fromLatin1(tavrix::kSettingsApplication);
     // A different text per key, so a key given another key's value shows.
     const char* const texts[] = {"1", "0", "2", "-1", "12", "345"};
@@ -139,7 +139,7 @@ void TestQSettingsStore::writingTheSixKeysGivesExactlyThisFile() {
     }
 }
 
-void TestQSettingsStore::aHandEditedFileIsRead_data() {
+void tst_QSettingsStore::aHandEditedFileIsRead_data() {
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected"); // "<absent>" when the default should be used
@@ -177,7 +177,7 @@ void TestQSettingsStore::aHandEditedFileIsRead_data() {
         << "0";
 }
 
-void TestQSettingsStore::aHandEditedFileIsRead() {
+void tst_QSettingsStore::aHandEditedFileIsRead() {
     QFETCH(QByteArray, contents);
     QFETCH(QString, key);
     QFETCH(QString, expected);
@@ -190,7 +190,7 @@ void TestQSettingsStore::aHandEditedFileIsRead() {
     QCOMPARE(readFile(app), contents); // reading leaves the file as it was
 }
 
-void TestQSettingsStore::aWriteReachesTheFileBeforeItReturns() {
+void tst_QSettingsStore::aWriteReachesTheFileBeforeItReturns() {
     const QString app = QString::fromLatin1(tavrix::kSettingsApplication);
     QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
     QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Type=0\n"));
@@ -199,7 +199,7 @@ void TestQSettingsStore::aWriteReachesTheFileBeforeItReturns() {
     QVERIFY(!QFileInfo::exists(fileOf(app) + QStringLiteral(".lock")));
 }
 
-void TestQSettingsStore::aWriteKeepsOtherGroupsAndKeys() {
+void tst_QSettingsStore::aWriteKeepsOtherGroupsAndKeys() {
     const QString app = QStringLiteral("KeepsOthers");
     writeFile(app, "Version=3\n"
                    "; the user's own comment\n"
@@ -227,7 +227,7 @@ void TestQSettingsStore::aWriteKeepsOtherGroupsAndKeys() {
     QCOMPARE(check.value(QStringLiteral("Settings/Key Strength")).toString(), QStringLiteral("1,5"));
 }
 
-void TestQSettingsStore::aFileReplacedByHandIsReadAfresh() {
+void tst_QSettingsStore::aFileReplacedByHandIsReadAfresh() {
     const QString app = QStringLiteral("ReplacedByHand");
     QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
     QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("<absent>")),
@@ -241,7 +241,7 @@ void TestQSettingsStore::aFileReplacedByHandIsReadAfresh() {
     QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey Type=1\nKey Strength=2\nASCII%20Mode=1\n"));
 }
 
-void TestQSettingsStore::aFileDeletedByHandIsCreatedAgainWithOnlyTheNewKey() {
+void tst_QSettingsStore::aFileDeletedByHandIsCreatedAgainWithOnlyTheNewKey() {
     const QString app = QStringLiteral("DeletedByHand");
     QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
     QVERIFY(QDir(folderOf(app)).removeRecursively());
@@ -252,7 +252,7 @@ void TestQSettingsStore::aFileDeletedByHandIsCreatedAgainWithOnlyTheNewKey() {
     QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Strength=2\n"));
 }
 
-void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath_data() {
+void tst_QSettingsStore::anUnwritableLocationIsReportedWithItsPath_data() {
     QTest::addColumn<QString>("application");
     QTest::addColumn<bool>("needsNonRoot");
     QTest::newRow("a regular file where the folder should be") << "FileForFolder" << false;
@@ -260,7 +260,7 @@ void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath_data() {
     QTest::newRow("a read-only folder around an existing file") << "ReadOnlyFolder" << true;
 }
 
-void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath() {
+void tst_QSettingsStore::anUnwritableLocationIsReportedWithItsPath() {
     QFETCH(QString, application);
     QFETCH(bool, needsNonRoot);
     if (needsNonRoot)
@@ -299,7 +299,7 @@ void TestQSettingsStore::anUnwritableLocationIsReportedWithItsPath() {
     }
 }
 
-void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted_data() {
+void tst_QSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted_data() {
     QTest::addColumn<QByteArray>("before");
     QTest::newRow("a stray line without an equals sign among good ones")
         << QByteArray("[Settings]\nKey Type=1\nthis line has no equals sign\n[Other]\nx=y\n");
@@ -311,7 +311,7 @@ void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted_data
     QTest::newRow("binary bytes with no key in them") << binary;
 }
 
-void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted() {
+void tst_QSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted() {
     QFETCH(QByteArray, before);
     const QString app = QStringLiteral("Unparsable");
     QFile::remove(fileOf(app) + QStringLiteral(".unreadable"));
@@ -336,7 +336,7 @@ void TestQSettingsStore::anUnparsableFileIsMovedAsideWholeAndANewOneStarted() {
     QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Type=0\nKey%20Strength=2\n"));
 }
 
-void TestQSettingsStore::anEarlierFileMovedAsideIsNeverOverwritten() {
+void tst_QSettingsStore::anEarlierFileMovedAsideIsNeverOverwritten() {
     const QString app = QStringLiteral("MovedTwice");
     const QString first = fileOf(app) + QStringLiteral(".unreadable");
     writeFile(app, "first bad file\n");
@@ -358,7 +358,7 @@ void TestQSettingsStore::anEarlierFileMovedAsideIsNeverOverwritten() {
     }
 }
 
-void TestQSettingsStore::anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails() {
+void tst_QSettingsStore::anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails() {
     TAVRIX_RUN_UNPRIVILEGED();
     const QString app = QStringLiteral("UnparsableReadOnly");
     const QByteArray before = "[Settings]\nKey Type=1\nno equals sign here\n";
@@ -373,7 +373,7 @@ void TestQSettingsStore::anUnparsableFileInAReadOnlyFolderStaysAndTheWriteFails(
     QCOMPARE(readFile(app), before);
 }
 
-void TestQSettingsStore::aFailedRenameOfAnUnparsableFileLeavesItWhole() {
+void tst_QSettingsStore::aFailedRenameOfAnUnparsableFileLeavesItWhole() {
     // The name leaves room for ".conf" and ".lock" but not for ".unreadable": the move aside fails even
     // for root (a file name over 255 bytes).
     const QString app(245, u'n');
@@ -389,7 +389,7 @@ void TestQSettingsStore::aFailedRenameOfAnUnparsableFileLeavesItWhole() {
              QStringList{app + QStringLiteral(".conf")});
 }
 
-void TestQSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte_data() {
+void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte_data() {
     QTest::addColumn<qint64>("sizeLimit");
     // A file size limit holds for root too. The file is larger than the limit, so the new file cannot be
     // written whole; it is smaller than the 16 KiB a buffered writer keeps before its last flush.
@@ -398,7 +398,7 @@ void TestQSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte_data() {
     QTest::newRow("a file size limit of zero bytes") << qint64(0);
 }
 
-void TestQSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
+void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
     QFETCH(qint64, sizeLimit);
     const QString app = QStringLiteral("PartWay%1").arg(sizeLimit);
     QByteArray before = "[General]\nTheme=dark\n\n[Settings]\nKey%20Type=1\nWindow%20Left=100\n\n";
@@ -439,7 +439,7 @@ void TestQSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
     QCOMPARE(check.value(QStringLiteral("Theme")).toString(), QStringLiteral("dark"));
 }
 
-void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened_data() {
+void tst_QSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened_data() {
     QTest::addColumn<QString>("kind");
     QTest::newRow("a named pipe") << "fifo";
     QTest::newRow("a symbolic link to a device that never ends, like /dev/zero") << "zero";
@@ -447,7 +447,7 @@ void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened_data() {
     QTest::newRow("a folder") << "folder";
 }
 
-void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
+void tst_QSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
     QFETCH(QString, kind);
     const QString app = QStringLiteral("Special-") + kind;
     const QString file = fileOf(app);
@@ -469,18 +469,9 @@ void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
 
     // A reader stuck opening the pipe is let go after 3 s (and again whenever it gets stuck anew), so
     // that a fault fails the test instead of hanging it.
-    std::atomic<bool> done{false};
-    std::thread watchdog([&] {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (!done) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            if (kind == QLatin1String("fifo") && std::chrono::steady_clock::now() > deadline) {
-                const int fd = ::open(qPrintable(file), O_WRONLY | O_NONBLOCK);
-                if (fd >= 0)
-                    ::close(fd);
-            }
-        }
-    });
+    std::optional<tavrix::test::PipeReaderWatch> watch;
+    if (kind == QLatin1String("fifo"))
+        watch.emplace(file, std::chrono::seconds(3));
     QElapsedTimer timer;
     timer.start();
     const QString read =
@@ -488,8 +479,7 @@ void TestQSettingsStore::aSettingsFileThatIsNoRegularFileIsNeverOpened() {
     const tavrix::WriteOutcome outcome =
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
     const qint64 elapsed = timer.elapsed();
-    done = true;
-    watchdog.join();
+    watch.reset();
 
     QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("reading and writing took %1 ms").arg(elapsed)));
     QCOMPARE(read, QStringLiteral("dflt"));
@@ -551,7 +541,7 @@ private:
     int m_count = 0;
 };
 
-void TestQSettingsStore::readingSixKeysAndWritingThreeOpensTheFileOnce() {
+void tst_QSettingsStore::readingSixKeysAndWritingThreeOpensTheFileOnce() {
     const QString app = QStringLiteral("OpenedOnce");
     writeFile(app, "[General]\nTheme=dark\n\n[Settings]\nASCII%20Mode=1\nKey%20Strength=\" 2\"\nKey%20Type=abc\n"
                    "Generate%20On%20Startup=1\n\n[Other]\nx=y\n");
@@ -587,7 +577,7 @@ void TestQSettingsStore::readingSixKeysAndWritingThreeOpensTheFileOnce() {
     QCOMPARE(check.value(QStringLiteral("Other/x")).toString(), QStringLiteral("y"));
 }
 
-void TestQSettingsStore::aFileTheUserMayNotReadIsReportedAndNeverWritten() {
+void tst_QSettingsStore::aFileTheUserMayNotReadIsReportedAndNeverWritten() {
     TAVRIX_RUN_UNPRIVILEGED();
     const QString app = QStringLiteral("NotReadable");
     const QByteArray before = "[Settings]\nKey%20Type=0\n";
@@ -607,7 +597,7 @@ void TestQSettingsStore::aFileTheUserMayNotReadIsReportedAndNeverWritten() {
     QCOMPARE(readFile(app), before);
 }
 
-void TestQSettingsStore::aLinkToARegularFileIsWrittenThroughAndStays() {
+void tst_QSettingsStore::aLinkToARegularFileIsWrittenThroughAndStays() {
     // A settings file kept elsewhere (a collection of the user's own files) and linked into place.
     const QString app = QStringLiteral("Linked");
     QVERIFY(QDir().mkpath(folderOf(app)));
@@ -625,5 +615,5 @@ void TestQSettingsStore::aLinkToARegularFileIsWrittenThroughAndStays() {
     QCOMPARE(file.readAll(), QByteArray("[Settings]\nKey%20Type=1\n"));
 }
 
-QTEST_GUILESS_MAIN(TestQSettingsStore)
+QTEST_GUILESS_MAIN(tst_QSettingsStore)
 #include "tst_QSettingsStore.moc"

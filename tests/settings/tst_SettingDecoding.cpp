@@ -15,7 +15,7 @@ constexpr Expected kOverflow = std::nullopt;
 
 } // namespace
 
-class TestSettingDecoding : public QObject {
+class tst_SettingDecoding : public QObject {
     Q_OBJECT
 
 private slots:
@@ -37,12 +37,12 @@ private:
                             const QString& locale = QString());
 };
 
-void TestSettingDecoding::addDecoding(const char* sentence, const QString& text, Expected expected,
+void tst_SettingDecoding::addDecoding(const char* sentence, const QString& text, Expected expected,
                                       const QString& locale) {
     QTest::newRow(sentence) << text << !expected.has_value() << expected.value_or(0) << locale;
 }
 
-void TestSettingDecoding::decodesStoredText_data() {
+void tst_SettingDecoding::decodesStoredText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("overflow");
     QTest::addColumn<int>("value");
@@ -136,7 +136,7 @@ void TestSettingDecoding::decodesStoredText_data() {
     addDecoding("a percent sign ends the number", "7%", 7);
 }
 
-void TestSettingDecoding::decodesStoredText() {
+void tst_SettingDecoding::decodesStoredText() {
     QFETCH(QString, text);
     QFETCH(bool, overflow);
     QFETCH(int, value);
@@ -158,7 +158,7 @@ void TestSettingDecoding::decodesStoredText() {
     }
 }
 
-void TestSettingDecoding::checkBoxAcceptsItsThreeStates_data() {
+void tst_SettingDecoding::checkBoxAcceptsItsThreeStates_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("minus one is no box state") << -1 << false;
@@ -170,13 +170,13 @@ void TestSettingDecoding::checkBoxAcceptsItsThreeStates_data() {
     QTest::newRow("the smallest value is no box state") << -32768 << false;
 }
 
-void TestSettingDecoding::checkBoxAcceptsItsThreeStates() {
+void tst_SettingDecoding::checkBoxAcceptsItsThreeStates() {
     QFETCH(int, value);
     QFETCH(bool, accepted);
     QCOMPARE(tavrix::CheckBoxAccepts(value), accepted);
 }
 
-void TestSettingDecoding::listAcceptsNoSelectionUpToLastItem_data() {
+void tst_SettingDecoding::listAcceptsNoSelectionUpToLastItem_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<int>("itemCount");
     QTest::addColumn<bool>("accepted");
@@ -192,14 +192,14 @@ void TestSettingDecoding::listAcceptsNoSelectionUpToLastItem_data() {
     QTest::newRow("an empty list has no first item") << 0 << 0 << false;
 }
 
-void TestSettingDecoding::listAcceptsNoSelectionUpToLastItem() {
+void tst_SettingDecoding::listAcceptsNoSelectionUpToLastItem() {
     QFETCH(int, value);
     QFETCH(int, itemCount);
     QFETCH(bool, accepted);
     QCOMPARE(tavrix::ListAccepts(value, itemCount), accepted);
 }
 
-void TestSettingDecoding::asciiMethodAcceptsRandomAndDictionary_data() {
+void tst_SettingDecoding::asciiMethodAcceptsRandomAndDictionary_data() {
     QTest::addColumn<int>("value");
     QTest::addColumn<bool>("accepted");
     QTest::newRow("minus one is no method") << -1 << false;
@@ -208,13 +208,13 @@ void TestSettingDecoding::asciiMethodAcceptsRandomAndDictionary_data() {
     QTest::newRow("two is no method") << 2 << false;
 }
 
-void TestSettingDecoding::asciiMethodAcceptsRandomAndDictionary() {
+void tst_SettingDecoding::asciiMethodAcceptsRandomAndDictionary() {
     QFETCH(int, value);
     QFETCH(bool, accepted);
     QCOMPARE(tavrix::AsciiMethodAccepts(value), accepted);
 }
 
-void TestSettingDecoding::unusableSettingTextNamesKeyTextAndDefault_data() {
+void tst_SettingDecoding::unusableSettingTextNamesKeyTextAndDefault_data() {
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("storedText");
     QTest::addColumn<QString>("defaultText");
@@ -237,7 +237,7 @@ void TestSettingDecoding::unusableSettingTextNamesKeyTextAndDefault_data() {
         << R"(The stored setting "ASCII Mode" holds "%1%2", which Tavrix cannot use. The default, 0, is used instead.)";
 }
 
-void TestSettingDecoding::unusableSettingTextNamesKeyTextAndDefault() {
+void tst_SettingDecoding::unusableSettingTextNamesKeyTextAndDefault() {
     QFETCH(QString, key);
     QFETCH(QString, storedText);
     QFETCH(QString, defaultText);
@@ -245,7 +245,7 @@ void TestSettingDecoding::unusableSettingTextNamesKeyTextAndDefault() {
     QCOMPARE(tavrix::UnusableSettingText(key, storedText, defaultText), expected);
 }
 
-void TestSettingDecoding::saveFailedTextNamesTheLocation_data() {
+void tst_SettingDecoding::saveFailedTextNamesTheLocation_data() {
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("expected");
     QTest::newRow("a file path ends the sentence")
@@ -256,11 +256,11 @@ void TestSettingDecoding::saveFailedTextNamesTheLocation_data() {
         << "Tavrix could not save its settings to /tmp/my %1 dir/Tavrix.conf.";
 }
 
-void TestSettingDecoding::saveFailedTextNamesTheLocation() {
+void tst_SettingDecoding::saveFailedTextNamesTheLocation() {
     QFETCH(QString, location);
     QFETCH(QString, expected);
     QCOMPARE(tavrix::SaveFailedText(location), expected);
 }
 
-QTEST_GUILESS_MAIN(TestSettingDecoding)
+QTEST_GUILESS_MAIN(tst_SettingDecoding)
 #include "tst_SettingDecoding.moc"

@@ -1,28 +1,29 @@
-#include "settings/MemorySettingsStore.h"
 #include "settings/SettingDecoding.h"
 #include "settings/SettingKeys.h"
 #include "settings/SettingsStore.h"
+#include "tests/support/MemorySettingsStore.h"
 
 #include <QtTest>
 
-using tavrix::MemorySettingsStore;
-using tavrix::SettingControl;
 using tavrix::SettingId;
+using tavrix::test::MemorySettingsStore;
 
 namespace {
+
+// The kind of control each setting is restored into, which decides the values it can take.
+enum class SettingControl { CheckBox, AsciiMethod, List };
 
 const QString kApp = QString::fromLatin1(tavrix::kSettingsApplication);
 const QString kSection = QString::fromLatin1(tavrix::kSettingsSection);
 
 } // namespace
 
-class TestSettingsStore : public QObject {
+class tst_SettingsStore : public QObject {
     Q_OBJECT
 
 private slots:
     void keyTableListsTheSixSettingsInReadOrder_data();
     void keyTableListsTheSixSettingsInReadOrder();
-    void everyDefaultIsAcceptedByItsControl();
     void readSettingGivesStoredTextOrDefault_data();
     void readSettingGivesStoredTextOrDefault();
     void writeSettingStoresAndRecordsInOrder();
@@ -31,7 +32,7 @@ private slots:
     void writesToAnotherSectionStayThere();
 };
 
-void TestSettingsStore::keyTableListsTheSixSettingsInReadOrder_data() {
+void tst_SettingsStore::keyTableListsTheSixSettingsInReadOrder_data() {
     QTest::addColumn<int>("position");
     QTest::addColumn<SettingId>("id");
     QTest::addColumn<QString>("key");
@@ -55,7 +56,7 @@ void TestSettingsStore::keyTableListsTheSixSettingsInReadOrder_data() {
         << "0" << SettingControl::CheckBox;
 }
 
-void TestSettingsStore::keyTableListsTheSixSettingsInReadOrder() {
+void tst_SettingsStore::keyTableListsTheSixSettingsInReadOrder() {
     QFETCH(int, position);
     QFETCH(SettingId, id);
     QFETCH(QString, key);
@@ -67,32 +68,27 @@ void TestSettingsStore::keyTableListsTheSixSettingsInReadOrder() {
     QCOMPARE(def.id, id);
     QCOMPARE(QString::fromLatin1(def.key), key);
     QCOMPARE(QString::fromLatin1(def.defaultText), defaultText);
-    QCOMPARE(def.control, control);
-    QCOMPARE(&tavrix::settingDef(id), &def);
-}
+    QCOMPARE(&tavrix::SettingDefOf(id), &def);
 
-void TestSettingsStore::everyDefaultIsAcceptedByItsControl() {
-    // The smallest list the program fills has two items ("HEX", "ASCII").
-    for (const tavrix::SettingDef& def : tavrix::kSettingDefs) {
-        const tavrix::DecodedSetting decoded = tavrix::DecodeSetting(QString::fromLatin1(def.defaultText));
-        QVERIFY2(decoded.isValue(), def.key);
-        bool accepted = false;
-        switch (def.control) {
-        case SettingControl::CheckBox:
-            accepted = tavrix::CheckBoxAccepts(decoded.value);
-            break;
-        case SettingControl::AsciiMethod:
-            accepted = tavrix::AsciiMethodAccepts(decoded.value);
-            break;
-        case SettingControl::List:
-            accepted = tavrix::ListAccepts(decoded.value, 2);
-            break;
-        }
-        QVERIFY2(accepted, def.key);
+    // The default is a value its control accepts; the smallest list the program fills has two items.
+    const tavrix::DecodedSetting decoded = tavrix::DecodeSetting(QString::fromLatin1(def.defaultText));
+    QVERIFY2(decoded.isValue(), def.key);
+    bool accepted = false;
+    switch (control) {
+    case SettingControl::CheckBox:
+        accepted = tavrix::CheckBoxAccepts(decoded.value);
+        break;
+    case SettingControl::AsciiMethod:
+        accepted = tavrix::AsciiMethodAccepts(decoded.value);
+        break;
+    case SettingControl::List:
+        accepted = tavrix::ListAccepts(decoded.value, 2);
+        break;
     }
+    QVERIFY2(accepted, def.key);
 }
 
-void TestSettingsStore::readSettingGivesStoredTextOrDefault_data() {
+void tst_SettingsStore::readSettingGivesStoredTextOrDefault_data() {
     QTest::addColumn<QString>("storedKey"); // empty: nothing stored
     QTest::addColumn<QString>("storedText");
     QTest::addColumn<QString>("application");
@@ -114,7 +110,7 @@ void TestSettingsStore::readSettingGivesStoredTextOrDefault_data() {
                                                        << "dflt";
 }
 
-void TestSettingsStore::readSettingGivesStoredTextOrDefault() {
+void tst_SettingsStore::readSettingGivesStoredTextOrDefault() {
     QFETCH(QString, storedKey);
     QFETCH(QString, storedText);
     QFETCH(QString, application);
@@ -129,7 +125,7 @@ void TestSettingsStore::readSettingGivesStoredTextOrDefault() {
     QVERIFY(store.writes().isEmpty()); // reading creates nothing
 }
 
-void TestSettingsStore::writeSettingStoresAndRecordsInOrder() {
+void tst_SettingsStore::writeSettingStoresAndRecordsInOrder() {
     MemorySettingsStore store;
     int observed = 0;
     store.setObserver([&observed] { return QString::number(++observed); });
@@ -153,7 +149,7 @@ void TestSettingsStore::writeSettingStoresAndRecordsInOrder() {
     QCOMPARE(store.values().size(), 2);
 }
 
-void TestSettingsStore::writeSettingReplacesEarlierText() {
+void tst_SettingsStore::writeSettingReplacesEarlierText() {
     MemorySettingsStore store;
     store.set(QStringLiteral("Key Strength"), QStringLiteral(" 2"));
     tavrix::WriteSetting(store, kApp, kSection, QStringLiteral("Key Strength"), QStringLiteral("2"));
@@ -162,7 +158,7 @@ void TestSettingsStore::writeSettingReplacesEarlierText() {
     QCOMPARE(store.writes().size(), 2);
 }
 
-void TestSettingsStore::writeSettingPassesOnAFailure() {
+void tst_SettingsStore::writeSettingPassesOnAFailure() {
     MemorySettingsStore store;
     store.set(QStringLiteral("Key Type"), QStringLiteral("1"));
     store.setFailWrites(true);
@@ -175,7 +171,7 @@ void TestSettingsStore::writeSettingPassesOnAFailure() {
     QCOMPARE(store.values().value(QStringLiteral("Key Type")), QStringLiteral("1"));
 }
 
-void TestSettingsStore::writesToAnotherSectionStayThere() {
+void tst_SettingsStore::writesToAnotherSectionStayThere() {
     MemorySettingsStore store;
     QVERIFY(tavrix::WriteSetting(store, kApp, QStringLiteral("Other"), QStringLiteral("Key Type"), QStringLiteral("0"))
                 .saved);
@@ -186,5 +182,5 @@ void TestSettingsStore::writesToAnotherSectionStayThere() {
              QStringLiteral("1"));
 }
 
-QTEST_GUILESS_MAIN(TestSettingsStore)
+QTEST_GUILESS_MAIN(tst_SettingsStore)
 #include "tst_SettingsStore.moc"

@@ -1,7 +1,7 @@
 #include "shell/modShellExecute.h"
 #include "shell/modWinXP.h"
-
-#include "RecordingMessageSink.h"
+#include "tests/support/ProcStatus.h"
+#include "tests/support/RecordingMessageSink.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -48,29 +48,10 @@ struct OpenerRun {
 };
 
 // Child processes of this test that have not been reaped yet, running or zombie, with their state letters.
-QStringList childProcessStates() {
+QStringList ChildProcessStateList() {
     QStringList states;
-    const QString ownPid = QString::number(::getpid());
-    const QStringList entries = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool isPid = false;
-        entry.toInt(&isPid);
-        if (!isPid)
-            continue;
-        QFile status(QStringLiteral("/proc/%1/status").arg(entry));
-        if (!status.open(QIODevice::ReadOnly))
-            continue; // ended while we looked
-        QString state;
-        QString parent;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("State:"))
-                state = QString::fromLatin1(line.mid(6)).trimmed().left(1);
-            else if (line.startsWith("PPid:"))
-                parent = QString::fromLatin1(line.mid(5)).trimmed();
-        }
-        if (parent == ownPid)
-            states << state;
-    }
+    for (const std::string& state : tavrix::test::ChildProcessStates())
+        states << QString::fromStdString(state);
     return states;
 }
 
@@ -160,7 +141,7 @@ void tst_modShellExecute::useOpener(Opener opener) {
 
 bool tst_modShellExecute::openerDone() const {
     const auto run = lastRun();
-    return run && run->ended && childProcessStates().isEmpty();
+    return run && run->ended && ChildProcessStateList().isEmpty();
 }
 
 std::optional<OpenerRun> tst_modShellExecute::lastRun() const {
@@ -206,7 +187,7 @@ void tst_modShellExecute::argumentsReachTheOpener() {
     QFETCH(QStringList, expected);
     RecordingMessageSink sink;
 
-    ShellExe(file, parameters, 0, SW_SHOWNORMAL, QString(), false, sink);
+    ShellExe(file, parameters, 0, kShowNormal, QString(), false, sink);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
@@ -230,7 +211,7 @@ void tst_modShellExecute::workingDirectory() {
     QFETCH(QString, expected);
     RecordingMessageSink sink;
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, directory, false, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, directory, false, sink);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
@@ -268,10 +249,10 @@ void tst_modShellExecute::launchOutcome() {
     useOpener(opener);
     RecordingMessageSink sink;
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, directory, wait, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, directory, wait, sink);
 
     // A call that does not wait learns how the opener ended from the event loop, once it has ended.
-    QTRY_COMPARE(childProcessStates(), QStringList());
+    QTRY_COMPARE(ChildProcessStateList(), QStringList());
     QCoreApplication::processEvents();
     if (!reportsFailure) {
         QCOMPARE(sink.messages.size(), 0);
@@ -314,7 +295,7 @@ void tst_modShellExecute::waiting() {
         endedWhenShown = run && run->ended;
     };
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), wait, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), wait, sink);
 
     QTRY_VERIFY(lastRun().has_value());
     QCOMPARE(lastRun()->ended, endedOnReturn);
@@ -322,15 +303,15 @@ void tst_modShellExecute::waiting() {
         // The opener still runs and nothing is reported yet; once it ends, the event loop reaps it, reports a
         // failure, and nothing of it stays behind.
         QCOMPARE(sink.messages.size(), 0);
-        QVERIFY(!childProcessStates().isEmpty());
-        QTRY_VERIFY_WITH_TIMEOUT(childProcessStates().isEmpty(), 10000);
+        QVERIFY(!ChildProcessStateList().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(ChildProcessStateList().isEmpty(), 10000);
         QVERIFY2(lastRun()->ended, "the opener was stopped before it could finish");
         QTRY_COMPARE(sink.messages.size(), reportsFailure ? 1 : 0);
     }
     QCOMPARE(sink.messages.size(), reportsFailure ? 1 : 0);
     if (reportsFailure)
         QCOMPARE(endedWhenShown, std::optional<bool>(true));
-    QVERIFY(childProcessStates().isEmpty());
+    QVERIFY(ChildProcessStateList().isEmpty());
 }
 
 void tst_modShellExecute::pendingEventsAfterTheCall_data() {
@@ -349,7 +330,7 @@ void tst_modShellExecute::pendingEventsAfterTheCall() {
     QMetaObject::invokeMethod(
         this, [&ran] { ran = true; }, Qt::QueuedConnection);
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), wait, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), wait, sink);
 
     QCOMPARE(ran, handled);
     QCOMPARE(sink.messages.size(), 0);
@@ -378,9 +359,9 @@ void tst_modShellExecute::noChildLeftAfterABurst() {
     RecordingMessageSink sink;
 
     for (int i = 0; i < 20; ++i)
-        ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), false, sink);
+        ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), false, sink);
 
-    QTRY_COMPARE_WITH_TIMEOUT(childProcessStates(), QStringList(), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(ChildProcessStateList(), QStringList(), 15000);
     QTRY_COMPARE(sink.messages.size(), opener == Opener::ExitsThree ? 20 : 0);
 }
 
@@ -390,10 +371,10 @@ void tst_modShellExecute::childProbeSeesAnUnreapedChild() {
     QVERIFY(child >= 0);
     if (child == 0)
         ::_exit(0);
-    QTRY_COMPARE(childProcessStates(), QStringList{QStringLiteral("Z")});
+    QTRY_COMPARE(ChildProcessStateList(), QStringList{QStringLiteral("Z")});
     int status = 0;
     QCOMPARE(::waitpid(child, &status, 0), child);
-    QCOMPARE(childProcessStates(), QStringList());
+    QCOMPARE(ChildProcessStateList(), QStringList());
 }
 
 // A desktop may run the browser in the foreground of xdg-open; the call must not sit out the opener.
@@ -402,15 +383,15 @@ void tst_modShellExecute::aCallThatDoesNotWaitReturnsAtOnceAndReportsAFailureLat
     qputenv("TAVRIX_STANDIN_SLEEP", "3");
     RecordingMessageSink sink;
 
-    ShellExe("https://example.org/", QString(), 0, SW_SHOWNORMAL, QString(), false, sink);
+    ShellExe("https://example.org/", QString(), 0, kShowNormal, QString(), false, sink);
 
-    QVERIFY2(!childProcessStates().isEmpty(), "the call returned only after the opener had ended");
+    QVERIFY2(!ChildProcessStateList().isEmpty(), "the call returned only after the opener had ended");
     QCOMPARE(sink.messages.size(), 0);
     QTRY_COMPARE_WITH_TIMEOUT(sink.messages.size(), 1, 10000);
     QCOMPARE(sink.messages.first().title, kFailureTitle);
     QCOMPARE(sink.messages.first().text, kFailureText);
     QVERIFY(lastRun()->ended);
-    QTRY_COMPARE(childProcessStates(), QStringList());
+    QTRY_COMPARE(ChildProcessStateList(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_modShellExecute)

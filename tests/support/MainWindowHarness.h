@@ -1,11 +1,13 @@
 #pragma once
 
-#include "RecordingMessageSink.h"
-#include "SettingsAccess.h"
 #include "keygen/RandomSource.h"
-#include "settings/MemorySettingsStore.h"
-#include "wMain.h"
-#include "wSplash.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "ui/SettingsAccess.h"
+#include "ui/modStartup.h"
+#include "ui/wMain.h"
+#include "ui/wSplash.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,30 +17,19 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
+
 #include <memory>
 
 namespace tavrix::test {
 
 // A main window and splash wired to an in-memory store, a message recorder and a recording launcher.
 struct MainWindowHarness {
-    struct Launch {
-        QString file, parameters;
-        qint32 hwnd, showCmd;
-        QString directory;
-        bool wait;
-        bool windowMinimisedAtLaunch;
-    };
-
-    explicit MainWindowHarness(QStringList dictionaryFolders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)})
+    explicit MainWindowHarness(QStringList dictionaryFolders = {QStringLiteral(TAVRIX_SOURCE_DATA_DIR)})
         : settings(store, sink) {
-        main = std::make_unique<wMain>(MainWindowServices{
-            settings, sink, random, std::move(dictionaryFolders),
-            [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
-                launches.append({f, p, h, s, d, w, main->window() && main->window()->isMinimized()});
-            }});
+        main = std::make_unique<wMain>(
+            MainWindowServices{settings, sink, random, std::move(dictionaryFolders), recorder.launcher()});
         splash = std::make_unique<wSplash>();
-        main->setSplash(splash.get());
-        splash->setMain(main.get());
+        modStartup::connectWindows(*main, *splash);
         store.setObserver([this] { return main->window() ? text() : QStringLiteral("<unloaded>"); });
     }
 
@@ -77,7 +68,8 @@ struct MainWindowHarness {
     RecordingMessageSink sink;
     SystemRandomSource random;
     SettingsAccess settings;
-    QVector<Launch> launches;
+    RecordingLauncher recorder{[this] { return main ? main->window() : nullptr; }};
+    QVector<Launch>& launches = recorder.launches;
     std::unique_ptr<wMain> main;
     std::unique_ptr<wSplash> splash;
 };

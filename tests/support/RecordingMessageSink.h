@@ -3,6 +3,7 @@
 #include "shell/MessageSink.h"
 
 #include <QVector>
+
 #include <functional>
 
 namespace tavrix::test {

@@ -3,6 +3,7 @@
 #include "keygen/RandomSource.h"
 
 #include <QStringList>
+
 #include <deque>
 
 namespace tavrix::test {

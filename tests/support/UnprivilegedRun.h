@@ -24,7 +24,7 @@ struct UnprivilegedOutcome {
     QString output;
 };
 
-inline UnprivilegedOutcome runTestAsUnprivilegedUser(const char* testClass, const char* function, const char* dataTag) {
+inline UnprivilegedOutcome RunTestAsUnprivilegedUser(const char* testClass, const char* function, const char* dataTag) {
     constexpr uid_t kUser = 65534;
     UnprivilegedOutcome outcome;
     std::string pattern = "/tmp/tavrix-unprivileged-XXXXXX";
@@ -81,7 +81,7 @@ inline UnprivilegedOutcome runTestAsUnprivilegedUser(const char* testClass, cons
 #define TAVRIX_RUN_UNPRIVILEGED()                                                                                      \
     do {                                                                                                               \
         if (::geteuid() == 0) {                                                                                        \
-            const auto tavrixOutcome = tavrix::test::runTestAsUnprivilegedUser(                                        \
+            const auto tavrixOutcome = tavrix::test::RunTestAsUnprivilegedUser(                                        \
                 metaObject()->className(), QTest::currentTestFunction(), QTest::currentDataTag());                     \
             QVERIFY2(tavrixOutcome.passed, qPrintable(QStringLiteral("as user 65534:\n") + tavrixOutcome.output));     \
             return;                                                                                                    \

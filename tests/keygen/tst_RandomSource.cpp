@@ -6,7 +6,7 @@
 
 using namespace tavrix;
 
-class RandomSourceTest : public QObject {
+class tst_RandomSource : public QObject {
     Q_OBJECT
 
 private slots:
@@ -42,5 +42,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(RandomSourceTest)
-#include "tst_random_source.moc"
+QTEST_GUILESS_MAIN(tst_RandomSource)
+#include "tst_RandomSource.moc"

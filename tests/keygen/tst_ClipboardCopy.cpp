@@ -7,7 +7,7 @@
 
 using namespace tavrix;
 
-class ClipboardCopyTest : public QObject {
+class tst_ClipboardCopy : public QObject {
     Q_OBJECT
 
 private slots:
@@ -45,5 +45,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ClipboardCopyTest)
-#include "tst_clipboard_copy.moc"
+QTEST_MAIN(tst_ClipboardCopy)
+#include "tst_ClipboardCopy.moc"

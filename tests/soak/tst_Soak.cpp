@@ -2,8 +2,9 @@
 // key type and ASCII method, with automatic copying on. Every key is checked for its shape, no message may
 // appear, and memory must stay flat: the peak resident size at the end within 5 % of that after the first
 // 100 generations.
-#include "Fonts.h"
-#include "MainWindowHarness.h"
+#include "tests/support/MainWindowHarness.h"
+#include "tests/support/ProcStatus.h"
+#include "ui/Fonts.h"
 
 #include <QClipboard>
 #include <QFile>
@@ -27,17 +28,9 @@ namespace {
 constexpr int kGenerations = 10000;
 constexpr int kWarmUp = 100;
 
-// A line of /proc/self/status in kB, e.g. "VmHWM" (peak resident size) or "VmRSS".
-qint64 statusKilobytes(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
-    }
-    return -1;
+// A field of /proc/self/status in kB, e.g. "VmHWM" (peak resident size) or "VmRSS"; -1 when missing.
+qint64 StatusKilobytes(const char* field) {
+    return ProcStatusKilobytes("self", field).value_or(-1);
 }
 
 } // namespace
@@ -90,14 +83,14 @@ private slots:
             // of the key field's text layout; without it those pile up and memory grows by itself.
             QCoreApplication::processEvents();
             if (i + 1 == kWarmUp) {
-                peakAfterWarmUp = statusKilobytes("VmHWM");
-                residentAfterWarmUp = statusKilobytes("VmRSS");
+                peakAfterWarmUp = StatusKilobytes("VmHWM");
+                residentAfterWarmUp = StatusKilobytes("VmRSS");
             }
         }
         QVERIFY(h.sink.messages.isEmpty());
 
-        const qint64 peakAtEnd = statusKilobytes("VmHWM");
-        const qint64 residentAtEnd = statusKilobytes("VmRSS");
+        const qint64 peakAtEnd = StatusKilobytes("VmHWM");
+        const qint64 residentAtEnd = StatusKilobytes("VmRSS");
         qInfo("peak resident size after %d generations: %lld kB, after %d: %lld kB (resident now %lld kB, "
               "after %d: %lld kB)",
               kWarmUp, peakAfterWarmUp, kGenerations, peakAtEnd, residentAtEnd, kWarmUp, residentAfterWarmUp);
@@ -115,4 +108,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_Soak)
-#include "tst_soak.moc"
+#include "tst_Soak.moc"

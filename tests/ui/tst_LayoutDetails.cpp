@@ -1,7 +1,7 @@
 // How the main window draws what it shows: a long key in the key field, the bold headings of the about page,
 // and the key field's frame. Run once at the ordinary scale and once with QT_SCALE_FACTOR=1.5.
-#include "Fonts.h"
-#include "MainWindowHarness.h"
+#include "tests/support/MainWindowHarness.h"
+#include "ui/Fonts.h"
 
 #include <QImage>
 #include <QPainter>
@@ -15,7 +15,7 @@ using namespace tavrix::test;
 namespace {
 
 // How much ink a text takes when drawn black on white in a font: the sum of the darkness of its pixels.
-qint64 ink(const QFont& font, const QString& text) {
+qint64 Ink(const QFont& font, const QString& text) {
     QImage image(400, 60, QImage::Format_RGB32);
     image.fill(Qt::white);
     {
@@ -75,8 +75,8 @@ private slots:
         MainWindowHarness h;
         h.main->Load();
         auto* label = h.control<QLabel>(heading.toLatin1().constData());
-        const qint64 bold = ink(label->font(), label->text());
-        const qint64 regular = ink(h.main->window()->font(), label->text());
+        const qint64 bold = Ink(label->font(), label->text());
+        const qint64 regular = Ink(h.main->window()->font(), label->text());
         QVERIFY2(bold * 100 >= regular * 125,
                  qPrintable(QStringLiteral("bold ink %1, regular ink %2").arg(bold).arg(regular)));
     }
@@ -118,4 +118,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_LayoutDetails)
-#include "tst_layout_details.moc"
+#include "tst_LayoutDetails.moc"

@@ -1,8 +1,8 @@
 // The main window from the keyboard and through the accessibility interfaces a screen reader uses: where the
 // focus starts, where Tab takes it on each page, the page buttons as a group of page tabs, the action buttons,
 // and the credit links and logo of the about page.
-#include "Fonts.h"
-#include "MainWindowHarness.h"
+#include "tests/support/MainWindowHarness.h"
+#include "ui/Fonts.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -15,13 +15,13 @@ using namespace tavrix::test;
 
 namespace {
 
-QString focusName() {
+QString FocusName() {
     QWidget* focus = QApplication::focusWidget();
     return focus ? focus->objectName() : QStringLiteral("<none>");
 }
 
 // The page frame on top, by its tag, or "<several>" while more than one is visible.
-QString pageOnTop(MainWindowHarness& h) {
+QString PageOnTop(MainWindowHarness& h) {
     QStringList shown;
     for (int i = 0; i < 3; ++i) {
         if (h.page(i)->isVisibleTo(h.main->window()))
@@ -30,7 +30,7 @@ QString pageOnTop(MainWindowHarness& h) {
     return shown.size() == 1 ? shown.first() : QStringLiteral("<several>");
 }
 
-QStringList pressedPageButtons(MainWindowHarness& h) {
+QStringList PressedPageButtons(MainWindowHarness& h) {
     QStringList pressed;
     for (const char* name : {"tbrMain_1", "tbrMain_2", "tbrMain_3"}) {
         if (h.button(name)->isChecked())
@@ -39,19 +39,19 @@ QStringList pressedPageButtons(MainWindowHarness& h) {
     return pressed;
 }
 
-void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QWidget* focus = QApplication::focusWidget();
     QVERIFY2(focus, "no widget has the keyboard focus");
     QTest::keyClick(focus, key, modifiers);
 }
 
 // Shows the main window as the close step does and waits until it is the active window.
-bool showActive(MainWindowHarness& h) {
+bool ShowActive(MainWindowHarness& h) {
     h.main->tmrSplashClose_Timer();
     return QTest::qWaitForWindowActive(h.main->window());
 }
 
-QAccessibleInterface* accessible(QWidget* widget) {
+QAccessibleInterface* Accessible(QWidget* widget) {
     return QAccessible::queryAccessibleInterface(widget);
 }
 
@@ -65,8 +65,8 @@ private slots:
 
     void theShownWindowFocusesThePressedPageButton() {
         MainWindowHarness h;
-        QVERIFY(showActive(h));
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_1"));
+        QVERIFY(ShowActive(h));
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_1"));
         QVERIFY(QApplication::focusWidget()->isVisible());
     }
 
@@ -79,13 +79,13 @@ private slots:
     void returnOrSpaceOnAFreshWindowOpensNothingAndWritesNothing() {
         QFETCH(int, key);
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         h.store.clearWrites();
-        press(Qt::Key(key));
+        PressKey(Qt::Key(key));
         QVERIFY(h.launches.isEmpty());
         QVERIFY(!h.main->window()->isMinimized());
         QCOMPARE(h.writtenKeys(), QStringList());
-        QCOMPARE(pageOnTop(h), QStringLiteral("_generate"));
+        QCOMPARE(PageOnTop(h), QStringLiteral("_generate"));
     }
 
     // Tab goes round the controls of the page on top, in the order of their tab numbers in the layout:
@@ -114,19 +114,19 @@ private slots:
         QFETCH(QStringList, stops);
         MainWindowHarness h;
         h.store.set(QStringLiteral("ASCII Mode"), method);
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         h.button(pageButton.toLatin1().constData())->click();
         h.button(pageButton.toLatin1().constData())->setFocus(Qt::OtherFocusReason);
-        QStringList forward{focusName()};
+        QStringList forward{FocusName()};
         for (int i = 0; i < stops.size(); ++i) {
-            press(Qt::Key_Tab);
-            forward << focusName();
+            PressKey(Qt::Key_Tab);
+            forward << FocusName();
         }
         QCOMPARE(forward, QStringList(stops) << stops.first());
-        QStringList backward{focusName()};
+        QStringList backward{FocusName()};
         for (int i = 0; i < stops.size(); ++i) {
-            press(Qt::Key_Backtab, Qt::ShiftModifier);
-            backward << focusName();
+            PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+            backward << FocusName();
         }
         QStringList reversed{stops.first()};
         for (int i = int(stops.size()) - 1; i >= 0; --i)
@@ -136,72 +136,72 @@ private slots:
 
     void tabNeverReachesAControlOfAPageBeneath() {
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         for (int i = 0; i < 30; ++i) {
             QWidget* focus = QApplication::focusWidget();
             QVERIFY(focus);
             // The generate page lies on top: a control of another page under it is out of the user's sight.
             QVERIFY2(h.page(2)->isAncestorOf(focus) || h.control<QWidget>("tbrMain")->isAncestorOf(focus),
                      qPrintable(focus->objectName() + " has the focus but is not on the page on top"));
-            press(Qt::Key_Tab);
+            PressKey(Qt::Key_Tab);
         }
     }
 
     void arrowKeysMoveAlongThePageButtonsAndSpaceOrReturnShowsThePage() {
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         h.store.clearWrites();
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_1"));
-        press(Qt::Key_Right);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_2"));
-        QCOMPARE(pageOnTop(h), QStringLiteral("_generate")); // moving along shows nothing yet
-        press(Qt::Key_Space);
-        QCOMPARE(pageOnTop(h), QStringLiteral("_settings"));
-        QCOMPARE(pressedPageButtons(h), QStringList{"tbrMain_2"});
-        press(Qt::Key_Right);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_3"));
-        press(Qt::Key_Return);
-        QCOMPARE(pageOnTop(h), QStringLiteral("_about"));
-        QCOMPARE(pressedPageButtons(h), QStringList{"tbrMain_3"});
-        press(Qt::Key_Right); // round to the first
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_1"));
-        press(Qt::Key_Left);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_3"));
-        press(Qt::Key_Left);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_2"));
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_1"));
+        PressKey(Qt::Key_Right);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_2"));
+        QCOMPARE(PageOnTop(h), QStringLiteral("_generate")); // moving along shows nothing yet
+        PressKey(Qt::Key_Space);
+        QCOMPARE(PageOnTop(h), QStringLiteral("_settings"));
+        QCOMPARE(PressedPageButtons(h), QStringList{"tbrMain_2"});
+        PressKey(Qt::Key_Right);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_3"));
+        PressKey(Qt::Key_Return);
+        QCOMPARE(PageOnTop(h), QStringLiteral("_about"));
+        QCOMPARE(PressedPageButtons(h), QStringList{"tbrMain_3"});
+        PressKey(Qt::Key_Right); // round to the first
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_1"));
+        PressKey(Qt::Key_Left);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_3"));
+        PressKey(Qt::Key_Left);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_2"));
         // Tab leaves the group, and coming back lands on the pressed button, not the one last passed.
-        press(Qt::Key_Tab);
-        QCOMPARE(focusName(), QStringLiteral("imgLogo"));
-        press(Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_3"));
+        PressKey(Qt::Key_Tab);
+        QCOMPARE(FocusName(), QStringLiteral("imgLogo"));
+        PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_3"));
         QVERIFY(h.store.writes().isEmpty());
     }
 
     void theArrowKeysChooseTheAsciiMethodAndTabComesBackToTheChoice() {
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         h.option(0)->setFocus(Qt::TabFocusReason);
         h.store.clearWrites();
-        press(Qt::Key_Right);
-        QCOMPARE(focusName(), QStringLiteral("optASCIIMode_1"));
+        PressKey(Qt::Key_Right);
+        QCOMPARE(FocusName(), QStringLiteral("optASCIIMode_1"));
         QVERIFY(h.option(1)->isChecked());
         QCOMPARE(h.writtenKeys(), QStringList{"ASCII Mode=1"});
-        press(Qt::Key_Tab);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_1"));
-        press(Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focusName(), QStringLiteral("optASCIIMode_1"));
+        PressKey(Qt::Key_Tab);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_1"));
+        PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(FocusName(), QStringLiteral("optASCIIMode_1"));
     }
 
     void aMouseClickOnAPageButtonMovesTheTabStopToIt() {
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         QTest::mouseClick(h.button("tbrMain_2"), Qt::LeftButton);
-        QCOMPARE(pageOnTop(h), QStringLiteral("_settings"));
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_1")); // a click on a tool button leaves the focus
-        press(Qt::Key_Tab);
-        QCOMPARE(focusName(), QStringLiteral("chkGenerateOnStartup"));
-        press(Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(focusName(), QStringLiteral("tbrMain_2"));
+        QCOMPARE(PageOnTop(h), QStringLiteral("_settings"));
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_1")); // a click on a tool button leaves the focus
+        PressKey(Qt::Key_Tab);
+        QCOMPARE(FocusName(), QStringLiteral("chkGenerateOnStartup"));
+        PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMain_2"));
     }
 
     void returnAndSpaceActivateTheFocusedActionButton_data() {
@@ -213,30 +213,30 @@ private slots:
     void returnAndSpaceActivateTheFocusedActionButton() {
         QFETCH(int, key);
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         h.button("tbrMisc_1")->setFocus(Qt::TabFocusReason);
-        press(Qt::Key(key));
+        PressKey(Qt::Key(key));
         QCOMPARE(h.text().size(), 13);
         QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
-        press(Qt::Key_Right);
-        QCOMPARE(focusName(), QStringLiteral("tbrMisc_2"));
-        press(Qt::Key(key));
+        PressKey(Qt::Key_Right);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMisc_2"));
+        PressKey(Qt::Key(key));
         QCOMPARE(QGuiApplication::clipboard()->text(), h.text());
     }
 
     void pageButtonsAreAnnouncedAsPageTabsOfOneList() {
         MainWindowHarness h;
         h.main->Load();
-        QAccessibleInterface* list = accessible(h.control<QWidget>("tbrMain"));
+        QAccessibleInterface* list = Accessible(h.control<QWidget>("tbrMain"));
         QCOMPARE(list->role(), QAccessible::PageTabList);
         for (const char* name : {"tbrMain_1", "tbrMain_2", "tbrMain_3"}) {
-            QAccessibleInterface* tab = accessible(h.button(name));
+            QAccessibleInterface* tab = Accessible(h.button(name));
             QCOMPARE(tab->role(), QAccessible::PageTab);
             QCOMPARE(tab->state().selected, h.button(name)->isChecked());
             QVERIFY(tab->state().focusable);
             QVERIFY(!tab->text(QAccessible::Name).trimmed().isEmpty());
         }
-        QCOMPARE(accessible(h.control<QWidget>("tbrMisc"))->role(), QAccessible::ToolBar);
+        QCOMPARE(Accessible(h.control<QWidget>("tbrMisc"))->role(), QAccessible::ToolBar);
     }
 
     // Whatever action a screen reader or voice control picks, the page shown and the button pressed agree.
@@ -261,7 +261,7 @@ private slots:
         QFETCH(QString, action);
         MainWindowHarness h;
         h.main->Load();
-        QAccessibleActionInterface* actions = accessible(h.button(button.toLatin1().constData()))->actionInterface();
+        QAccessibleActionInterface* actions = Accessible(h.button(button.toLatin1().constData()))->actionInterface();
         QVERIFY(actions);
         QVERIFY2(actions->actionNames().contains(QAccessibleActionInterface::pressAction()),
                  qPrintable(actions->actionNames().join(',')));
@@ -269,16 +269,16 @@ private slots:
             actions->doAction(action);
         else
             actions->doAction(actions->actionNames().first());
-        QCOMPARE(pageOnTop(h), page);
-        QCOMPARE(pressedPageButtons(h), QStringList{button});
+        QCOMPARE(PageOnTop(h), page);
+        QCOMPARE(PressedPageButtons(h), QStringList{button});
         // Again: the page stays and the button stays pressed.
         actions->doAction(action);
-        QCOMPARE(pageOnTop(h), page);
-        QCOMPARE(pressedPageButtons(h), QStringList{button});
+        QCOMPARE(PageOnTop(h), page);
+        QCOMPARE(PressedPageButtons(h), QStringList{button});
         // Back through the first button's own action.
-        accessible(h.button("tbrMain_1"))->actionInterface()->doAction(action);
-        QCOMPARE(pageOnTop(h), QStringLiteral("_generate"));
-        QCOMPARE(pressedPageButtons(h), QStringList{"tbrMain_1"});
+        Accessible(h.button("tbrMain_1"))->actionInterface()->doAction(action);
+        QCOMPARE(PageOnTop(h), QStringLiteral("_generate"));
+        QCOMPARE(PressedPageButtons(h), QStringList{"tbrMain_1"});
     }
 
     void creditLinksAreLinksWhosePressActionOpensTheSite_data() {
@@ -295,7 +295,7 @@ private slots:
         MainWindowHarness h;
         h.main->Load();
         h.button("tbrMain_3")->click();
-        QAccessibleInterface* link = accessible(h.control<QLabel>(label.toLatin1().constData()));
+        QAccessibleInterface* link = Accessible(h.control<QLabel>(label.toLatin1().constData()));
         QCOMPARE(link->role(), QAccessible::Link);
         QVERIFY(link->state().focusable);
         QVERIFY(!link->text(QAccessible::Name).isEmpty());
@@ -306,14 +306,14 @@ private slots:
         actions->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(h.launches.size(), 1);
         QCOMPARE(h.launches.first().file, address);
-        QVERIFY(h.launches.first().windowMinimisedAtLaunch);
+        QVERIFY(h.launches.first().windowMinimised);
     }
 
     void theAboutLogoIsAButtonThatShowsTheSplash() {
         MainWindowHarness h;
         h.main->Load();
         h.button("tbrMain_3")->click();
-        QAccessibleInterface* logo = accessible(h.control<QLabel>("imgLogo"));
+        QAccessibleInterface* logo = Accessible(h.control<QLabel>("imgLogo"));
         QCOMPARE(logo->role(), QAccessible::Button);
         QCOMPARE(logo->text(QAccessible::Name), QStringLiteral("Click to view the splash screen.."));
         logo->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
@@ -336,14 +336,14 @@ private slots:
         QFETCH(int, key);
         QFETCH(QString, opened);
         MainWindowHarness h;
-        QVERIFY(showActive(h));
-        press(Qt::Key_Right);
-        press(Qt::Key_Right);
-        press(Qt::Key_Space);
-        QCOMPARE(pageOnTop(h), QStringLiteral("_about"));
+        QVERIFY(ShowActive(h));
+        PressKey(Qt::Key_Right);
+        PressKey(Qt::Key_Right);
+        PressKey(Qt::Key_Space);
+        QCOMPARE(PageOnTop(h), QStringLiteral("_about"));
         for (int i = 0; i < tabs; ++i)
-            press(Qt::Key_Tab);
-        press(Qt::Key(key));
+            PressKey(Qt::Key_Tab);
+        PressKey(Qt::Key(key));
         if (opened.isEmpty()) {
             QVERIFY(h.launches.isEmpty());
             QVERIFY(h.splash->isLoaded() && h.splash->window()->isVisible());
@@ -363,7 +363,7 @@ private slots:
     void aFocusedLinkOrLogoIsDrawnDifferently() {
         QFETCH(QString, name);
         MainWindowHarness h;
-        QVERIFY(showActive(h));
+        QVERIFY(ShowActive(h));
         h.button("tbrMain_3")->click();
         QLabel* label = h.control<QLabel>(name.toLatin1().constData());
         h.button("tbrMain_3")->setFocus(Qt::TabFocusReason);
@@ -378,4 +378,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_KeyboardFocus)
-#include "tst_keyboard_focus.moc"
+#include "tst_KeyboardFocus.moc"

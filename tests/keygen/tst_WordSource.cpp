@@ -1,14 +1,13 @@
 #include "keygen/WordSource.h"
-
-#include "RecordingMessageSink.h"
-#include "ScriptedRandomSource.h"
+#include "tests/support/PipeReaderWatch.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "tests/support/ScriptedRandomSource.h"
+#include "tests/support/UnprivilegedRun.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include "UnprivilegedRun.h"
 
 #include <atomic>
 #include <chrono>
@@ -35,7 +34,7 @@ QByteArray Lines(int count) {
 
 } // namespace
 
-class WordSourceTest : public QObject {
+class tst_WordSource : public QObject {
     Q_OBJECT
 
     QTemporaryDir m_dir;
@@ -93,7 +92,7 @@ private slots:
     void dictionaryPathFoldsDoubledSeparators() {
         QFETCH(QString, folder);
         QFETCH(QString, expected);
-        QCOMPARE(WordSource::DictionaryPath(folder), expected);
+        QCOMPARE(WordSource::dictionaryPath(folder), expected);
     }
 
     void getWordReadsTheRightLine_data() {
@@ -115,6 +114,10 @@ private slots:
         QTest::newRow("upper case comes back unchanged") << QByteArray("cat\r\nHoRsE\r\n") << 1 << 0 << "HoRsE";
         QTest::newRow("lone line feeds end lines") << QByteArray("cat\nhorse\nowl\n") << 1 << 0 << "horse";
         QTest::newRow("lone carriage returns end lines") << QByteArray("cat\rhorse\rowl\r") << 2 << 0 << "owl";
+        QTest::newRow("a lone carriage return ends a line before a later line feed")
+            << QByteArray("cat\rdog\nowl\r\nemu") << 1 << 0 << "dog";
+        QTest::newRow("a file of line feeds only, long enough for several reads")
+            << Lines(27000).replace("\r\n", "\n") << 20000 << 0 << "w20000";
         QTest::newRow("a line feed before a carriage return makes two line ends")
             << QByteArray("cat\n\rowl") << 1 << 0 << "";
         QTest::newRow("lengths count characters, not bytes")
@@ -152,6 +155,46 @@ private slots:
         QCOMPARE(word->size(), expected.size());
         QCOMPARE(*word, expected);
         QCOMPARE(random.events, QStringList{"draw"});
+    }
+
+    // A call reads the file in pieces only as far as the piece that holds the end of the line it returns: a
+    // word near the start costs one piece, whatever the size of the file.
+    void getWordReadsOnlyAsFarAsItsLineEnd_data() {
+        QTest::addColumn<QByteArray>("dictionary");
+        QTest::addColumn<int>("lPos");
+        QTest::addColumn<qint32>("required");
+        QTest::addColumn<QByteArray>("expected");
+        QTest::addColumn<qint64>("bytesRead");
+        const QByteArray lines = Lines(30000);
+        // The pieces up to the one that holds the line end after `word`, never past the end of the file.
+        const auto piecesUpTo = [](const QByteArray& file, const QByteArray& word) {
+            const qint64 lineEnd = file.indexOf(word + "\r\n") + word.size() + 1;
+            return std::min<qint64>(file.size(), (lineEnd + kChunk - 1) / kChunk * kChunk);
+        };
+        QTest::newRow("a word on the first line reads one piece") << lines << 0 << 0 << QByteArray("w0") << kChunk;
+        QTest::newRow("a word whose line ends in the third piece reads three pieces")
+            << lines << 12000 << 0 << QByteArray("w12000") << piecesUpTo(lines, "w12000");
+        QTest::newRow("a word in the last, short piece reads to the end of the file")
+            << Lines(27000) << 26999 << 0 << QByteArray("w26999") << qint64(Lines(27000).size());
+        QTest::newRow("a search reads as far as the piece that holds the line it finds")
+            << lines << 5 << 6 << QByteArray("w10000") << piecesUpTo(lines, "w10000");
+        QTest::newRow("a CR that ends a piece ends its line without the next piece being read")
+            << QByteArray(kChunk - 1, 'x') + "\r\nowl\r\n"
+            << 0 << 0 << QByteArray(kChunk - 1, 'x') << kChunk;
+    }
+    void getWordReadsOnlyAsFarAsItsLineEnd() {
+        QFETCH(QByteArray, dictionary);
+        QFETCH(int, lPos);
+        QFETCH(qint32, required);
+        QFETCH(QByteArray, expected);
+        QFETCH(qint64, bytesRead);
+        writeDictionary(dictionary);
+        ScriptedRandomSource random({DrawForLine(lPos)});
+        RecordingMessageSink sink;
+        WordSource words(random, sink, {m_dir.path()});
+
+        QCOMPARE(words.GetWord(required), std::optional<QString>(QString::fromLatin1(expected)));
+        QCOMPARE(words.bytesRead(), bytesRead);
     }
 
     void getWordReportsFailures_data() {
@@ -239,18 +282,9 @@ private slots:
                 kind == QLatin1String("zero") ? QStringLiteral("/dev/zero") : QStringLiteral("/dev/null"), path));
         // A reader stuck opening the pipe is let go after 3 s, and one reading /dev/zero is stopped by the
         // test's own time-out, so a fault fails the test.
-        std::atomic<bool> done{false};
-        std::thread watchdog([&] {
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-            while (!done) {
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-                if (kind == QLatin1String("fifo") && std::chrono::steady_clock::now() > deadline) {
-                    const int fd = ::open(qPrintable(path), O_WRONLY | O_NONBLOCK);
-                    if (fd >= 0)
-                        ::close(fd);
-                }
-            }
-        });
+        std::optional<PipeReaderWatch> watch;
+        if (kind == QLatin1String("fifo"))
+            watch.emplace(path, std::chrono::seconds(3));
         ScriptedRandomSource random({DrawForLine(3)});
         RecordingMessageSink sink;
         WordSource words(random, sink, {m_dir.path()});
@@ -258,8 +292,7 @@ private slots:
         timer.start();
         const auto word = words.GetWord(5);
         const qint64 elapsed = timer.elapsed();
-        done = true;
-        watchdog.join();
+        watch.reset();
         QVERIFY2(elapsed < 2000, qPrintable(QStringLiteral("GetWord took %1 ms").arg(elapsed)));
         QVERIFY(!word.has_value());
         QCOMPARE(sink.messages.size(), 1);
@@ -311,5 +344,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(WordSourceTest)
-#include "tst_word_source.moc"
+QTEST_GUILESS_MAIN(tst_WordSource)
+#include "tst_WordSource.moc"

@@ -1,20 +1,24 @@
 // Start-up with the splash, the close step, the splash shown again from the about page, the window
 // lifecycle, and the credit links.
-#include "Fonts.h"
-#include "RecordingMessageSink.h"
 #include "keygen/RandomSource.h"
-#include "modStartup.h"
-#include "settings/MemorySettingsStore.h"
 #include "shell/modShellExecute.h"
+#include "tests/support/MemorySettingsStore.h"
+#include "tests/support/ProcStatus.h"
+#include "tests/support/RecordingLauncher.h"
+#include "tests/support/RecordingMessageSink.h"
+#include "ui/Fonts.h"
+#include "ui/modStartup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
+
 #include <memory>
 
 using namespace tavrix;
@@ -55,21 +59,10 @@ protected:
 };
 
 struct Program {
-    struct Launch {
-        QString file, parameters;
-        qint32 hwnd, showCmd;
-        QString directory;
-        bool wait, minimisedFirst;
-    };
-
     enum class Shell { Recorded, Real };
 
-    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Shell shell = Shell::Recorded) {
-        ShellLauncher launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d,
-                                        bool w) {
-            QWidget* window = program->mainWindow().window();
-            launches.append({f, p, h, s, d, w, window && window->isMinimized()});
-        };
+    explicit Program(QStringList folders = {QStringLiteral(TAVRIX_SOURCE_DATA_DIR)}, Shell shell = Shell::Recorded) {
+        ShellLauncher launcher = recorder.launcher();
         if (shell == Shell::Real) {
             launcher = [this](const QString& f, const QString& p, qint32 h, qint32 s, const QString& d, bool w) {
                 ShellExe(f, p, h, s, d, w, sink);
@@ -93,25 +86,11 @@ struct Program {
     MemorySettingsStore store;
     RecordingMessageSink sink;
     SystemRandomSource random;
-    QVector<Launch> launches;
+    RecordingLauncher recorder{[this] { return program ? program->mainWindow().window() : nullptr; }};
+    QVector<Launch>& launches = recorder.launches;
     Timeline timeline;
     std::unique_ptr<modStartup> program;
 };
-
-int childProcessCount() {
-    int children = 0;
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    for (const QString& pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray& line : status.readAll().split('\n')) {
-            if (line.startsWith("PPid:") && line.mid(5).trimmed() == self.toUtf8())
-                ++children;
-        }
-    }
-    return children;
-}
 
 constexpr int kSplashTime = 1500;
 constexpr int kPatience = 5000;
@@ -196,6 +175,52 @@ private slots:
         QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
         QVERIFY(!p.splash().isLoaded());
         QVERIFY(p.main().window()->isVisible());
+    }
+
+    // A window is centred on the screen the first time it is shown after a load; a window that is shown
+    // again while loaded stays where it is, where the user may have moved it.
+    void aWindowIsCentredWhenFirstShownAfterALoad_data() {
+        QTest::addColumn<QString>("moment");
+        QTest::newRow("the splash at start-up") << "start";
+        QTest::newRow("the main window at the close step") << "close step";
+        QTest::newRow("the splash shown again from the about page") << "logo";
+        QTest::newRow("the main window moved by the user, when a splash shown again closes") << "moved";
+    }
+    void aWindowIsCentredWhenFirstShownAfterALoad() {
+        QFETCH(QString, moment);
+        Program p;
+        p.program->Main();
+        const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
+        // Within the few pixels of a frame the window system may add around the client area.
+        const auto centred = [&](const QWidget* window) {
+            return (window->geometry().center() - centre).manhattanLength() <= 4;
+        };
+        const auto where = [](const QWidget* window) {
+            return qPrintable(QStringLiteral("client area at %1,%2 sized %3x%4")
+                                  .arg(window->geometry().x())
+                                  .arg(window->geometry().y())
+                                  .arg(window->width())
+                                  .arg(window->height()));
+        };
+        if (moment == QLatin1String("start")) {
+            QVERIFY2(centred(p.splash().window()), where(p.splash().window()));
+            return;
+        }
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QWidget* main = p.main().window();
+        QVERIFY2(centred(main), where(main));
+        if (moment == QLatin1String("close step"))
+            return;
+        const QPoint movedTo = main->pos() + QPoint(-40, 25);
+        if (moment == QLatin1String("moved"))
+            main->move(movedTo);
+        QTest::mouseClick(p.mainLabel("imgLogo"), Qt::LeftButton);
+        QVERIFY2(centred(p.splash().window()), where(p.splash().window()));
+        if (moment == QLatin1String("logo"))
+            return;
+        QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
+        QVERIFY(main->isVisible());
+        QCOMPARE(main->pos(), movedTo);
     }
 
     void closingTheMainWindowBesideARepeatedSplashLeavesTheSplashAlone() {
@@ -307,7 +332,7 @@ private slots:
         QCOMPARE(launch.showCmd, 1);
         QCOMPARE(launch.directory, QString());
         QCOMPARE(launch.wait, false);
-        QVERIFY2(launch.minimisedFirst, "the window is minimised before the shell is called");
+        QVERIFY2(launch.windowMinimised, "the window is minimised before the shell is called");
         QVERIFY(p.main().window()->isMinimized());
     }
 
@@ -332,7 +357,7 @@ private slots:
         const QByteArray oldPath = qgetenv("PATH");
         qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
 
-        Program p({QStringLiteral(TAVRIX_TEST_DATA_DIR)}, Program::Shell::Real);
+        Program p({QStringLiteral(TAVRIX_SOURCE_DATA_DIR)}, Program::Shell::Real);
         p.program->Main();
         QTest::mouseClick(p.splashPicture(), Qt::LeftButton);
         for (int i = 0; i < 20; ++i)
@@ -340,7 +365,7 @@ private slots:
         qputenv("PATH", oldPath);
 
         // The clicks do not wait for the openers; they end and are reaped while the event loop runs.
-        QTRY_COMPARE(childProcessCount(), 0);
+        QTRY_COMPARE(int(ChildProcessStates().size()), 0);
         QVERIFY(p.sink.messages.isEmpty());
         QFile opened(log);
         QVERIFY(opened.open(QIODevice::ReadOnly));
@@ -350,11 +375,11 @@ private slots:
         QCOMPARE(lines.count(QStringLiteral("https://quorlen.example.net/")), 10);
         QCOMPARE(lines.count(QStringLiteral("https://vasht.example.net/")), 10);
         // No child of ours is left, running or as a zombie.
-        QTRY_COMPARE(childProcessCount(), 0);
+        QTRY_COMPARE(int(ChildProcessStates().size()), 0);
     }
 
     void dictionaryFoldersStartBesideTheProgram() {
-        QStringList folders = modStartup::DictionaryFolders();
+        QStringList folders = modStartup::dictionaryFolders();
         QVERIFY(folders.size() >= 1);
         QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
         QCOMPARE(folders.removeDuplicates(), 0);
@@ -367,7 +392,7 @@ private slots:
         QVERIFY(dataHome.isValid());
         const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
         qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
-        const QStringList folders = modStartup::DictionaryFolders();
+        const QStringList folders = modStartup::dictionaryFolders();
         if (oldDataHome.isNull())
             qunsetenv("XDG_DATA_HOME");
         else
@@ -380,4 +405,4 @@ private slots:
 };
 
 QTEST_MAIN(tst_StartupLifecycle)
-#include "tst_startup_lifecycle.moc"
+#include "tst_StartupLifecycle.moc"

@@ -1,6 +1,6 @@
 # Runs tools/make_dict.py into a scratch folder and compares what it writes with the committed files, byte
 # for byte: the word list must be reproducible from the vendored blocklists and the source word list.
-#   cmake -DPYTHON=... -DSOURCE_DIR=... -DWORK_DIR=... -P check_dictionary_generator.cmake
+#   cmake -DPYTHON=... -DSOURCE_DIR=... -DWORK_DIR=... -P tst_DictionaryGenerator.cmake
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}")
 execute_process(

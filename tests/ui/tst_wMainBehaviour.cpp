@@ -1,8 +1,8 @@
 // The main window's load step, event procedures and public operations, driven offscreen against an
 // in-memory store that records every write together with what the key field held at that moment.
-#include "Captions.h"
-#include "Fonts.h"
-#include "MainWindowHarness.h"
+#include "tests/support/MainWindowHarness.h"
+#include "ui/Captions.h"
+#include "ui/Fonts.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -17,14 +17,14 @@ namespace {
 
 using Stored = QMap<QString, QString>;
 
-bool isHex(const QString& key, int length) {
+bool IsHex(const QString& key, int length) {
     return QRegularExpression(QStringLiteral("^[0-9a-f]{%1}$").arg(length)).match(key).hasMatch();
 }
-bool isLetters(const QString& key, int length) {
+bool IsLetters(const QString& key, int length) {
     return QRegularExpression(QStringLiteral("^[a-z]{%1}$").arg(length)).match(key).hasMatch();
 }
 
-QString clipboardText() {
+QString ClipboardText() {
     return QGuiApplication::clipboard()->text();
 }
 
@@ -53,7 +53,7 @@ private slots:
         QCOMPARE(h.writtenKeys(), (QStringList{"ASCII Mode=0", "Key Strength=1", "Key Type=1"}));
         QCOMPARE(h.store.values(), (Stored{{"ASCII Mode", "0"}, {"Key Strength", "1"}, {"Key Type", "1"}}));
         QVERIFY(h.sink.messages.isEmpty());
-        QCOMPARE(clipboardText(), QStringLiteral("untouched"));
+        QCOMPARE(ClipboardText(), QStringLiteral("untouched"));
     }
 
     void theListsHoldTheirItemsAndLengths() {
@@ -144,8 +144,8 @@ private slots:
         // No key during restoring: every write saw an empty key field.
         for (const auto& w : h.store.writes())
             QCOMPARE(w.note, QString());
-        QVERIFY(isLetters(h.text(), 13));
-        QCOMPARE(clipboardText(), h.text());
+        QVERIFY(IsLetters(h.text(), 13));
+        QCOMPARE(ClipboardText(), h.text());
         QVERIFY(!h.main->window()->isVisible());
     }
 
@@ -278,7 +278,7 @@ private slots:
         if (keyBeforeWrite)
             QCOMPARE(noted, h.text());
         if (choice == QLatin1String("HEX"))
-            QVERIFY(isHex(h.text(), 26));
+            QVERIFY(IsHex(h.text(), 26));
         if (choice == QLatin1String("Dictionary")) {
             QCOMPARE(h.main->tag(), QStringLiteral("1"));
             QVERIFY(h.text().contains(QLatin1Char('-')));
@@ -330,7 +330,7 @@ private slots:
         h.check(box.toLatin1().constData())->click();
         QCOMPARE(h.writtenKeys(), (QStringList{key + "=1", key + "=0"}));
         QCOMPARE(h.text(), QStringLiteral("current"));
-        QCOMPARE(clipboardText(), QStringLiteral("untouched"));
+        QCOMPARE(ClipboardText(), QStringLiteral("untouched"));
     }
 
     void pageButtonsShowTheirPageOnly_data() {
@@ -366,10 +366,10 @@ private slots:
         h.store.set("Key Strength", "0");
         h.main->Load();
         h.button("tbrMisc_1")->click();
-        QVERIFY(isHex(h.text(), 10));
-        QCOMPARE(clipboardText(), QStringLiteral("untouched")); // automatic copying is off
+        QVERIFY(IsHex(h.text(), 10));
+        QCOMPARE(ClipboardText(), QStringLiteral("untouched")); // automatic copying is off
         h.button("tbrMisc_2")->click();
-        QCOMPARE(clipboardText(), h.text());
+        QCOMPARE(ClipboardText(), h.text());
         const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
         QCOMPARE(mime->formats(), (QStringList{"text/plain", "x-kde-passwordManagerHint"}));
     }
@@ -378,11 +378,11 @@ private slots:
         MainWindowHarness h;
         h.store.set("Copy Key To Clipboard", "1");
         h.main->Load();
-        QCOMPARE(clipboardText(), QStringLiteral("untouched"));
+        QCOMPARE(ClipboardText(), QStringLiteral("untouched"));
         h.button("tbrMisc_1")->click();
         const QString first = h.text();
-        QVERIFY(isLetters(first, 13));
-        QCOMPARE(clipboardText(), first);
+        QVERIFY(IsLetters(first, 13));
+        QCOMPARE(ClipboardText(), first);
     }
 
     void generatingWithNoStrengthEmptiesTheKeyAndCopiesThat() {
@@ -393,7 +393,7 @@ private slots:
         h.control<QPlainTextEdit>("txtKey")->setPlainText(QStringLiteral("old"));
         h.main->GenerateKey();
         QCOMPARE(h.text(), QString());
-        QCOMPARE(clipboardText(), QString());
+        QCOMPARE(ClipboardText(), QString());
         QVERIFY(h.sink.messages.isEmpty());
     }
 
@@ -405,7 +405,7 @@ private slots:
         h.control<QPlainTextEdit>("txtKey")->setPlainText(QStringLiteral("old"));
         h.main->GenerateKey();
         QCOMPARE(h.text(), QString());
-        QCOMPARE(clipboardText(), QString());
+        QCOMPARE(ClipboardText(), QString());
     }
 
     void theKeyFieldsTooltipStatesTheStrengthOfTheKeyShown_data() {
@@ -462,7 +462,7 @@ private slots:
                  QStringLiteral("Couldn't find dict.txt - it is required for ASCII Dictionary generation!"));
         QCOMPARE(h.text(), QString());
         // Nothing is copied for a generation that failed.
-        QCOMPARE(clipboardText(), QStringLiteral("untouched"));
+        QCOMPARE(ClipboardText(), QStringLiteral("untouched"));
     }
 
     void unloadingWritesNothingAndReloadingReadsAfresh() {
@@ -527,4 +527,4 @@ private:
 };
 
 QTEST_MAIN(tst_wMainBehaviour)
-#include "tst_wmain_behaviour.moc"
+#include "tst_wMainBehaviour.moc"

@@ -1,5 +1,5 @@
 // The main window's and the splash's stored layouts, checked from the loaded widgets against one table.
-#include "MainWindowHarness.h"
+#include "tests/support/MainWindowHarness.h"
 
 #include <QAbstractButton>
 #include <QFontInfo>
@@ -65,7 +65,7 @@ const LabelRow kLabels[] = {
     {"Label2", 1545, 1395, "Implementation", ""},
 };
 
-QString textOf(QWidget* w) {
+QString TextOf(QWidget* w) {
     if (auto* box = qobject_cast<QGroupBox*>(w))
         return box->title();
     if (auto* button = qobject_cast<QAbstractButton*>(w))
@@ -97,7 +97,7 @@ private slots:
         QCOMPARE(w->parentWidget()->objectName(), QString::fromLatin1(c.container));
         QCOMPARE(w->geometry(), QRect(c.left / 15, c.top / 15, c.width / 15, c.height / 15));
         if (c.caption)
-            QCOMPARE(textOf(w), QString::fromLatin1(c.caption));
+            QCOMPARE(TextOf(w), QString::fromLatin1(c.caption));
         QCOMPARE(w->toolTip(), QString::fromLatin1(c.tooltip ? c.tooltip : ""));
         QVERIFY2(!w->accessibleName().isEmpty() || w->objectName().startsWith("picAntiFlicker"),
                  "every control a user meets has an accessible name");
@@ -338,10 +338,10 @@ private:
     static void RegisterBundledFontsForTest();
 };
 
-#include "Fonts.h"
+#include "ui/Fonts.h"
 void tst_wMainLayout::RegisterBundledFontsForTest() {
     RegisterBundledFonts();
 }
 
 QTEST_MAIN(tst_wMainLayout)
-#include "tst_wmain_layout.moc"
+#include "tst_wMainLayout.moc"

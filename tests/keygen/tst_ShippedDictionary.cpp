@@ -12,7 +12,7 @@
 #include <numeric>
 
 // Properties of the word list that ships beside the program (made by tools/make_dict.py).
-class ShippedDictionaryTest : public QObject {
+class tst_ShippedDictionary : public QObject {
     Q_OBJECT
 
     static constexpr int kStartingLines = 27000;
@@ -111,7 +111,7 @@ class ShippedDictionaryTest : public QObject {
 
 private slots:
     void initTestCase() {
-        m_bytes = readFile(QStringLiteral(TAVRIX_DATA_DIR "/dict.txt"));
+        m_bytes = readFile(QStringLiteral(TAVRIX_SOURCE_DATA_DIR "/dict.txt"));
         QVERIFY(m_bytes.endsWith("\r\n"));
         m_lines = m_bytes.chopped(2).split('\n');
         for (const QByteArray& line : m_lines)
@@ -272,7 +272,7 @@ private slots:
         auto it = row.globalMatch(readme);
         QStringList strengths;
         tavrix::KeyStrengthMeter meter;
-        const QStringList folders{QStringLiteral(TAVRIX_DATA_DIR)};
+        const QStringList folders{QStringLiteral(TAVRIX_SOURCE_DATA_DIR)};
         while (it.hasNext()) {
             const QRegularExpressionMatch m = it.next();
             strengths.append(m.captured(1));
@@ -296,5 +296,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(ShippedDictionaryTest)
-#include "tst_shipped_dictionary.moc"
+QTEST_GUILESS_MAIN(tst_ShippedDictionary)
+#include "tst_ShippedDictionary.moc"

@@ -16,34 +16,34 @@ namespace {
 
 using tavrix::DecodedSetting;
 
-[[noreturn]] void fail(const char* what, const QString& text) {
+[[noreturn]] void Fail(const char* what, const QString& text) {
     std::fprintf(stderr, "%s: \"%s\"\n", what, text.toUtf8().constData());
     std::abort();
 }
 
-bool same(const DecodedSetting& a, const DecodedSetting& b) {
+bool Same(const DecodedSetting& a, const DecodedSetting& b) {
     return a.kind == b.kind && (!a.isValue() || a.value == b.value);
 }
 
-void checkText(const QString& text) {
+void CheckText(const QString& text) {
     const DecodedSetting decoded = tavrix::DecodeSetting(text);
     if (!decoded.isValue() && decoded.value != 0)
-        fail("overflow carries a value", text);
+        Fail("overflow carries a value", text);
 
     if (decoded.isValue()) {
         const DecodedSetting again = tavrix::DecodeSetting(QString::number(decoded.value));
-        if (!same(decoded, again))
-            fail("canonical text does not decode to the same value", text);
+        if (!Same(decoded, again))
+            Fail("canonical text does not decode to the same value", text);
     }
 
     QString stripped = text;
     stripped.remove(u' ').remove(u'\t').remove(u'\n');
-    if (!same(decoded, tavrix::DecodeSetting(stripped)))
-        fail("blanks changed the result", text);
+    if (!Same(decoded, tavrix::DecodeSetting(stripped)))
+        Fail("blanks changed the result", text);
 }
 
 // Builds "[sign]digits[.digits][e[sign]digits]" plus a tail that cannot continue the number.
-void checkDecimal(const std::uint8_t* data, std::size_t size) {
+void CheckDecimal(const std::uint8_t* data, std::size_t size) {
     if (size < 4)
         return;
     const std::uint8_t flags = data[0];
@@ -70,7 +70,7 @@ void checkDecimal(const std::uint8_t* data, std::size_t size) {
     const QString text = QString::fromLatin1(number.c_str()) + QStringLiteral(",5");
     const DecodedSetting decoded = tavrix::DecodeSetting(text);
     if (decoded.isValue() != fits || (fits && decoded.value != static_cast<int>(rounded)))
-        fail("decimal number disagrees with strtod", text);
+        Fail("decimal number disagrees with strtod", text);
 }
 
 } // namespace
@@ -84,13 +84,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto length = static_cast<qsizetype>(size - 1);
     switch (data[0] % 3) {
     case 0:
-        checkText(QString::fromUtf8(bytes, length));
+        CheckText(QString::fromUtf8(bytes, length));
         break;
     case 1:
-        checkText(QString::fromLatin1(bytes, length));
+        CheckText(QString::fromLatin1(bytes, length));
         break;
     default:
-        checkDecimal(data + 1, size - 1);
+        CheckDecimal(data + 1, size - 1);
         break;
     }
     return 0;

@@ -1,7 +1,9 @@
-#include "QtMessageSink.h"
+#include "settings/SettingDecoding.h"
+#include "ui/QtMessageSink.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
@@ -10,7 +12,7 @@ using tavrix::CopiedMessageText;
 using tavrix::DisplayedMessageText;
 using tavrix::kLongestShownLine;
 
-class TestMessageSink : public QObject {
+class tst_QtMessageSink : public QObject {
     Q_OBJECT
 
 private slots:
@@ -59,6 +61,39 @@ private slots:
                                 "---------------------------\n"));
     }
 
+    // A message may quote what a user or a file wrote: a stored setting, a path, a dictionary line. The box
+    // shows such a text as it is, never as markup that would hide its tags or draw it in another way.
+    void theBoxShowsMarkupInItsTextAsPlainText_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("a stored setting written as bold markup") << tavrix::UnusableSettingText(
+            QStringLiteral("Key Strength"), QStringLiteral("<b>7</b>"), QStringLiteral("1"));
+        QTest::newRow("a settings file in a folder named like a tag")
+            << tavrix::ReadProblemText(QStringLiteral("/home/u/<i>cfg</i>/Tavrix.conf"), QStringLiteral("denied"));
+        QTest::newRow("a quoted dictionary line that opens an HTML document")
+            << QStringLiteral("sBuffer = <html><body><h1>word</h1>\r\nlRequiredLength = 5");
+    }
+    void theBoxShowsMarkupInItsTextAsPlainText() {
+        QFETCH(QString, text);
+        // Each row is text that a label left to guess its format would draw as rich text.
+        QVERIFY(Qt::mightBeRichText(text));
+        Qt::TextFormat format = Qt::AutoText;
+        QString labelText;
+        QTimer::singleShot(0, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+                format = label->textFormat();
+                labelText = label->text();
+            }
+            box->accept();
+        });
+        tavrix::QtMessageSink sink;
+        sink.show({tavrix::MessageIcon::Warning, QStringLiteral("Tavrix"), text});
+        QCOMPARE(format, Qt::PlainText);
+        QCOMPARE(labelText, text);
+    }
+
     void ctrlCInTheOpenBoxCopiesItsTitleAndShownText() {
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
         const QString longLine(kLongestShownLine + 50, u'z');
@@ -86,5 +121,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMessageSink)
-#include "tst_message_sink.moc"
+QTEST_MAIN(tst_QtMessageSink)
+#include "tst_QtMessageSink.moc"
