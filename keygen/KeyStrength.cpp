@@ -229,7 +229,7 @@ std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLeng
     };
 
     // Line ends as GetWord reads them: CR LF, a lone LF or a lone CR; one at the very end starts no line.
-    std::vector<char> chunk(64 * 1024);
+    std::vector<char> chunk(size_t{64} * 1024);
     QByteArray partial;
     bool skipLf = false;
     for (;;) {

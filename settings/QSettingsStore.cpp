@@ -216,7 +216,7 @@ std::optional<ReadProblem> QSettingsStore::readProblem(const QString& applicatio
 WriteOutcome QSettingsStore::write(const QString& application, const QString& section, const QString& key,
                                    const QString& text) {
     File& f = file(application);
-    const WriteOutcome failed{false, f.path, {}};
+    WriteOutcome failed{false, f.path, {}};
     if (!QDir().mkpath(QFileInfo(f.path).path()))
         return failed;
     // The lock file QSettings uses too: two programs writing at once each keep the other's change.

@@ -52,6 +52,7 @@ pid_t StartOpener(const QString& opener, const QStringList& arguments, const QSt
     for (const QString& argument : arguments)
         texts.push_back(argument.toLocal8Bit());
     std::vector<char*> argv;
+    argv.reserve(texts.size() + 1);
     for (QByteArray& text : texts)
         argv.push_back(text.data());
     argv.push_back(nullptr);

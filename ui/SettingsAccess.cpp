@@ -15,8 +15,8 @@ SettingsAccess::SettingsAccess(SettingsStore& store, MessageSink& sink) : m_stor
 
 QString SettingsAccess::read(SettingId id) {
     const SettingDef& def = SettingDefOf(id);
-    const QString text = ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),
-                                     QString::fromLatin1(def.defaultText));
+    QString text = ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),
+                               QString::fromLatin1(def.defaultText));
     if (!m_readProblemChecked) {
         m_readProblemChecked = true;
         if (const auto problem = m_store.readProblem(kApplication)) {
