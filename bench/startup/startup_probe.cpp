@@ -136,7 +136,7 @@ public:
         int fds[2];
         if (pipe(fds) != 0)
             Die("pipe failed");
-        m_pid = Spawn({xvfb, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+        m_pid = Spawn({xvfb, "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
                       EnvironmentWith({}), "/dev/null", fds[1], fds[0]);
         close(fds[1]);
         pollfd pfd{fds[0], POLLIN, 0};

@@ -11,10 +11,12 @@ fail() {
     exit 1
 }
 
-# Starts Xvfb on a free display and exports DISPLAY. $1: a scratch folder.
+# Starts Xvfb on a free display and exports DISPLAY. $1: a scratch folder. -noreset: otherwise the server resets
+# whenever its last client leaves (an xclip that looked at the clipboard, a program just stopped), and a
+# program connecting in that moment is refused ("could not connect to display").
 xsession_start_x() {
     local scratch=$1 i
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$scratch/display" 2>"$scratch/xvfb.log" &
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$scratch/display" 2>"$scratch/xvfb.log" &
     XSESSION_XVFB_PID=$!
     for ((i = 0; i < 100; ++i)); do
         [ -s "$scratch/display" ] && break
