@@ -66,6 +66,28 @@ def _reported_line(read_end, who, what, seconds=10):
     return text.decode().strip()
 
 
+def _start_server(arguments, who, what, **popen):
+    """Starts a server that writes one line to a file descriptor once it is ready; arguments holds "{fd}"
+    where that descriptor's number goes. Returns the process and the line (see _reported_line)."""
+    read_end, write_end = os.pipe()
+    try:
+        process = subprocess.Popen([a.replace("{fd}", str(write_end)) for a in arguments], pass_fds=(write_end,),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                   preexec_fn=_die_with_driver, **popen)
+        os.close(write_end)
+        write_end = None
+        try:
+            return process, _reported_line(read_end, who, what)
+        except CaseFailure:
+            process.kill()
+            process.wait(timeout=10)
+            raise
+    finally:
+        os.close(read_end)
+        if write_end is not None:
+            os.close(write_end)
+
+
 def _die_with_driver():
     _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
 
@@ -145,21 +167,9 @@ class Desktop:
     def __init__(self):
         self.processes = []
         self.display = None
-        read_end, write_end = os.pipe()
-        try:
-            xvfb = subprocess.Popen(
-                ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                 "-noreset"],
-                pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                preexec_fn=_die_with_driver)
-            self.processes.append(xvfb)
-            os.close(write_end)
-            write_end = None
-            number = _reported_line(read_end, "Xvfb", "a display number")
-        finally:
-            os.close(read_end)
-            if write_end is not None:
-                os.close(write_end)
+        xvfb, number = _start_server(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten",
+                                      "tcp", "-noreset"], "Xvfb", "a display number")
+        self.processes.append(xvfb)
         self.display = ":" + number
         self.env = {"DISPLAY": self.display, "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
                     "HOME": os.environ.get("HOME", "/root")}
@@ -180,19 +190,9 @@ class Desktop:
         if not shutil.which("dbus-daemon"):
             self.env["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/tavrix-e2e-no-bus"
             return
-        read_end, write_end = os.pipe()
-        try:
-            bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write_end}"],
-                                   pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                   env=self.env, preexec_fn=_die_with_driver)
-            self.processes.insert(0, bus)  # stopped after the programs and the X server
-            os.close(write_end)
-            write_end = None
-            address = _reported_line(read_end, "dbus-daemon", "its address")
-        finally:
-            os.close(read_end)
-            if write_end is not None:
-                os.close(write_end)
+        bus, address = _start_server(["dbus-daemon", "--session", "--nofork", "--print-address={fd}"],
+                                     "dbus-daemon", "its address", env=self.env)
+        self.processes.insert(0, bus)  # stopped after the programs and the X server
         self.env["DBUS_SESSION_BUS_ADDRESS"] = address
 
     def close(self):
