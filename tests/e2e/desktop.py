@@ -239,6 +239,12 @@ class Desktop:
         match = re.search(r"window state: (\w+)", self.run("xprop", "-id", str(window), "WM_STATE").stdout)
         return match.group(1) if match else None
 
+    def origin(self, window):
+        """The window's upper-left corner on the screen."""
+        info = self.run("xwininfo", "-id", str(window)).stdout
+        return (int(re.search(r"Absolute upper-left X: +(-?\d+)", info).group(1)),
+                int(re.search(r"Absolute upper-left Y: +(-?\d+)", info).group(1)))
+
     def is_dialog(self, window):
         return "_NET_WM_WINDOW_TYPE_DIALOG" in self.run("xprop", "-id", str(window), "_NET_WM_WINDOW_TYPE").stdout
 

@@ -954,6 +954,7 @@ def opener_cases(suite):
         opener = None
         try:
             suite.show_page(program, "tbrMain_3")
+            where = suite.desktop.origin(window)
             suite.click(program, suite.layout.link("labQuorlen", "labProgramming"))
             wait_for(lambda: suite.desktop.wm_state(window) == "Iconic", 5, "the main window to be minimised")
             calls = wait_for(program.opener_calls, 5, "the opener to start")
@@ -971,6 +972,9 @@ def opener_cases(suite):
             suite.desktop.run("xdotool", "windowmap", "--sync", str(window))
             suite.desktop.activate(window)
             wait_for(lambda: suite.desktop.wm_state(window) == "Normal", 5, "the main window to be restored")
+            # The window manager slides a restored window back from where its icon was: a click lands only once
+            # the window is in place again.
+            wait_for(lambda: suite.desktop.origin(window) == where, 5, "the restored window back in its place")
             suite.show_page(program, "tbrMain_1")
             suite.check_key(suite.generate(program), 1, 1, 0)
             check(process_alive(opener), "the opener ended before its time")
@@ -1029,10 +1033,7 @@ def splash_cases(suite):
         # The splash shown again lies over the middle of the screen, where the main window's credits are.
         suite.click(program, suite.layout.centre("imgLogo"))
         splash = wait_for(program.splash, 5, "the splash after a click on the logo")
-        def origin(of):
-            info = suite.desktop.run("xwininfo", "-id", str(of)).stdout
-            return (int(re.search(r"Absolute upper-left X: +(-?\d+)", info).group(1)),
-                    int(re.search(r"Absolute upper-left Y: +(-?\d+)", info).group(1)))
+        origin = suite.desktop.origin
         x, y = suite.layout.link("labQuorlen", "labProgramming")
         x, y = origin(window)[0] + x, origin(window)[1] + y
         left, top = origin(splash)
