@@ -1,6 +1,7 @@
 #include "keygen/RandomSource.h"
 #include "settings/QSettingsStore.h"
 #include "shell/modShellExecute.h"
+#include "ui/CommandLine.h"
 #include "ui/QtMessageSink.h"
 #include "ui/modStartup.h"
 
@@ -35,6 +36,9 @@ void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --help, --version and --generate answer without a window, so they need no display.
+    if (tavrix::NamesCommandLineOption(argc, argv))
+        return tavrix::RunCommandLine(argc, argv);
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     if (!DisplayAvailable()) {
         std::fputs("tavrix: no display found (DISPLAY is not set). Tavrix is a desktop program and needs "
