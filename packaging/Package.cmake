@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A Debian package of the installed tree: cpack -G DEB in the build folder, or the "package" target.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tavrix")

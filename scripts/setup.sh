@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the system packages the build and tests need (only those missing), then configures and builds
 # into build/. Sourced by run.sh and test.sh; safe to run again and quick when nothing is missing.
 # Everything the packages below provide is required at configure time (TAVRIX_REQUIRE_ALL), so a test run
@@ -17,6 +19,7 @@ PACKAGES=(
     xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian gdb
+    reuse       # install_reuse_lint
 )
 
 tavrix_install_missing() {

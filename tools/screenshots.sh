@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renews the pictures in docs/ (the splash and the generate, settings and about pages) from the program as
 # it looks now. The test tst_Screenshots draws each window offscreen with the bundled font and compares it
 # with its picture; run this after a change to the look that is meant, and commit the pictures.

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build tree with CPack, checks its contents and control fields, runs
 # lintian (no errors allowed), and, as root or on CI, installs it, runs the installed program under Xvfb
 # until it has put a dictionary key on the clipboard, and removes the package again.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The pictures in docs/ are the program as it looks: each page of the main window and the splash, drawn
 // offscreen with the bundled font, must equal its picture pixel for pixel. A change to the look fails here
 // until the pictures are renewed with tools/screenshots.sh, which runs this test with
