@@ -26,66 +26,40 @@ void tst_CommandLine::run_data() {
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");    // a pattern the whole of standard output matches
     QTest::addColumn<QStringList>("error"); // texts standard error holds; none: it stays empty
-
-    const QString version = QStringLiteral("Tavrix %1\n").arg(QRegularExpression::escape(tavrix::version::kText));
+    const auto row = [](const char* name, const QString& arguments, int exitCode, const QString& output,
+                        const QStringList& error = {}, const QByteArray& settings = {},
+                        bool withoutDictionary = false) {
+        QTest::newRow(name) << arguments.split(' ', Qt::SkipEmptyParts) << settings << withoutDictionary << exitCode
+                            << output << error;
+    };
     const QString usage = QStringLiteral("Usage: .*--generate.*--strength.*--type.*--method.*--count.*");
-    const QStringList none;
-    QTest::newRow("--help prints the usage") << QStringList{"--help"} << QByteArray() << false << 0 << usage << none;
-    QTest::newRow("-h prints the usage") << QStringList{"-h"} << QByteArray() << false << 0 << usage << none;
-    QTest::newRow("--version prints the package version")
-        << QStringList{"--version"} << QByteArray() << false << 0 << version << none;
-    QTest::newRow("-v prints the package version")
-        << QStringList{"-v"} << QByteArray() << false << 0 << version << none;
-    QTest::newRow("128-bit hex is 26 digits") << QStringList{"--generate", "--strength", "128", "--type", "hex"}
-                                              << QByteArray() << false << 0 << "[0-9a-f]{26}\n"
-                                              << none;
-    QTest::newRow("-g with 64-bit hex is 10 digits")
-        << QStringList{"-g", "--strength=64", "--type=hex"} << QByteArray() << false << 0 << "[0-9a-f]{10}\n"
-        << none;
-    QTest::newRow("256-bit random ascii is 29 letters")
-        << QStringList{"-g", "--strength", "256", "--type", "ascii", "--method", "random"} << QByteArray() << false << 0
-        << "[a-z]{29}\n"
-        << none;
-    QTest::newRow("a dictionary key is 13 characters of words and hyphens")
-        << QStringList{"-g", "--strength", "128", "--type", "ascii", "--method", "dictionary"} << QByteArray() << false
-        << 0 << "(?=.{13}\n)[a-z]+(-[a-z]+)*\n"
-        << none;
-    QTest::newRow("--count 3 prints three keys")
-        << QStringList{"-g", "--strength", "64", "--type", "hex", "--count", "3"} << QByteArray() << false << 0
-        << "([0-9a-f]{10}\n){3}" << none;
-    QTest::newRow("options not given take the saved choices")
-        << QStringList{"-g"} << QByteArray("Key%20Strength=0\nKey%20Type=0\n") << false << 0 << "[0-9a-f]{10}\n"
-        << none;
-    QTest::newRow("an option given outranks the saved choice")
-        << QStringList{"-g", "--strength", "256"} << QByteArray("Key%20Strength=0\nKey%20Type=1\nASCII%20Mode=0\n")
-        << false << 0 << "[a-z]{29}\n"
-        << none;
-    QTest::newRow("an unusable saved choice is reported, the default used and the file left alone")
-        << QStringList{"-g"} << QByteArray("Key%20Strength=7\n") << false << 0 << "[a-z]{13}\n"
-        << QStringList{"Key Strength", "7"};
-    QTest::newRow("without saved choices the defaults are used and no file is made")
-        << QStringList{"-g"} << QByteArray() << false << 0 << "[a-z]{13}\n"
-        << none;
-    QTest::newRow("a strength not offered is refused")
-        << QStringList{"-g", "--strength", "100"} << QByteArray() << false << 2 << ""
-        << QStringList{"--strength", "64, 128 or 256"};
-    QTest::newRow("a type not offered is refused") << QStringList{"-g", "--type", "octal"} << QByteArray() << false << 2
-                                                   << "" << QStringList{"--type", "hex or ascii"};
-    QTest::newRow("a method not offered is refused") << QStringList{"-g", "--method", "words"} << QByteArray() << false
-                                                     << 2 << "" << QStringList{"--method", "random or dictionary"};
-    QTest::newRow("a count of zero is refused") << QStringList{"-g", "--count", "0"} << QByteArray() << false << 2 << ""
-                                                << QStringList{"--count", "1 to 1000000"};
-    QTest::newRow("a count that is no number is refused") << QStringList{"-g", "--count", "x"} << QByteArray() << false
-                                                          << 2 << "" << QStringList{"--count", "1 to 1000000"};
-    QTest::newRow("an unknown option is refused")
-        << QStringList{"-g", "--colour"} << QByteArray() << false << 2 << "" << QStringList{"Unknown option 'colour'"};
-    QTest::newRow("a choice without --generate is refused")
-        << QStringList{"--strength", "64"} << QByteArray() << false << 2 << "" << QStringList{"--generate"};
-    QTest::newRow("a missing dictionary prints GetWord's message and fails")
-        << QStringList{"-g", "--type", "ascii", "--method", "dictionary"} << QByteArray() << true << 1 << ""
-        << QStringList{"GetWord() Error..", "Couldn't find dict.txt"};
-    QTest::newRow("no options without a display is the window's failure as before")
-        << QStringList() << QByteArray() << false << 1 << "" << QStringList{"no display found"};
+    const QString version = QStringLiteral("Tavrix %1\n").arg(QRegularExpression::escape(tavrix::version::kText));
+    row("--help prints the usage", "--help", 0, usage);
+    row("-h prints the usage", "-h", 0, usage);
+    row("--version prints the package version", "--version", 0, version);
+    row("-v prints the package version", "-v", 0, version);
+    row("128-bit hex is 26 digits", "--generate --strength 128 --type hex", 0, "[0-9a-f]{26}\n");
+    row("-g with 64-bit hex is 10 digits", "-g --strength=64 --type=hex", 0, "[0-9a-f]{10}\n");
+    row("256-bit random ascii is 29 letters", "-g --strength 256 --type ascii --method random", 0, "[a-z]{29}\n");
+    row("a dictionary key is 13 characters of words and hyphens", "-g --strength 128 --type ascii --method dictionary",
+        0, "(?=.{13}\n)[a-z]+(-[a-z]+)*\n");
+    row("--count 3 prints three keys", "-g --strength 64 --type hex --count 3", 0, "([0-9a-f]{10}\n){3}");
+    row("options not given take the saved choices", "-g", 0, "[0-9a-f]{10}\n", {}, "Key%20Strength=0\nKey%20Type=0\n");
+    row("an option given outranks the saved choice", "-g --strength 256", 0, "[a-z]{29}\n", {},
+        "Key%20Strength=0\nKey%20Type=1\nASCII%20Mode=0\n");
+    row("an unusable saved choice is reported, the default used and the file left alone", "-g", 0, "[a-z]{13}\n",
+        {"Key Strength", "7"}, "Key%20Strength=7\n");
+    row("without saved choices the defaults are used and no file is made", "-g", 0, "[a-z]{13}\n");
+    row("a strength not offered is refused", "-g --strength 100", 2, "", {"--strength", "64, 128 or 256"});
+    row("a type not offered is refused", "-g --type octal", 2, "", {"--type", "hex or ascii"});
+    row("a method not offered is refused", "-g --method words", 2, "", {"--method", "random or dictionary"});
+    row("a count of zero is refused", "-g --count 0", 2, "", {"--count", "1 to 1000000"});
+    row("a count that is no number is refused", "-g --count x", 2, "", {"--count", "1 to 1000000"});
+    row("an unknown option is refused", "-g --colour", 2, "", {"Unknown option 'colour'"});
+    row("a choice without --generate is refused", "--strength 64", 2, "", {"--generate"});
+    row("a missing dictionary prints GetWord's message and fails", "-g --type ascii --method dictionary", 1, "",
+        {"GetWord() Error..", "Couldn't find dict.txt"}, {}, true);
+    row("no options without a display is the window's failure as before", "", 1, "", {"no display found"});
 }
 
 void tst_CommandLine::run() {
