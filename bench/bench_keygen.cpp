@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Times key generation with the shipped dict.txt and the system random source, and beside it the floor
 // that dictionary keys cannot beat: opening dict.txt and scanning, in the same pieces, the very bytes each
 // GetWord call of a real generation read. Run with e.g. --benchmark_repetitions=5

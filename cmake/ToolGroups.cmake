@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Groups of checks and programs that need tools beyond Qt: the benchmarks, the real-desktop tests, the fuzz
 # run, the install checks and the check of the word-list generator. Each is an option that is on by default.
 # A group whose tools are missing switches itself off with one configure message, so that a machine with

@@ -1,14 +1,30 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace tavrix {
 
 class WordSource;
 
+// The strength list's entries in order: how a user names the strength, the list's label, and the nominal
+// length in hexadecimal digits a key is built from.
+struct StrengthChoice {
+    int bits;
+    const char* label;
+    qint32 hexDigits;
+};
+inline constexpr std::array<StrengthChoice, 3> kStrengthChoices{
+    {{64, "64-BIT", 10}, {128, "128-BIT", 26}, {256, "256-BIT", 58}}};
+
+// The type list's entries in order.
 inline constexpr const char* kKeyTypeHex = "HEX";
+inline constexpr std::array<const char*, 2> kKeyTypeTexts{{kKeyTypeHex, "ASCII"}};
 inline constexpr const char* kMethodRandom = "0";
 inline constexpr const char* kMethodDictionary = "1";
 

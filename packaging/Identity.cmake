@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The names and dates the installed files and the package share; the install tests read them too.
 
 # One reverse-DNS name for the desktop entry, the AppStream metainfo and the icons.

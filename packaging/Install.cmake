@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Install rules: the program, its word list, desktop integration, manual page and the files a Debian
 # package carries in its doc folder. Included from the root CMakeLists.txt once every target exists.
 include(GNUInstallDirs)

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # A Debian package of the installed tree: cpack -G DEB in the build folder, or the "package" target.
 set(CPACK_GENERATOR "DEB")
 set(CPACK_PACKAGE_NAME "tavrix")
@@ -14,6 +17,8 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The key field asks for "Courier New", which fontconfig maps to Liberation Mono.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation2")
+# The credit links open through xdg-open; without it the program still works and says that a link cannot open.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "generator of keys for WEP-secured wireless networks")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

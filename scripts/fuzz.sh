@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer target for the settings decoding with clang in build-fuzz/ and runs it for a bounded
 # time on the committed seed corpus. Exits non-zero when the fuzzer finds a crash or a broken property, and
 # when clang is not installed (the build leaves the fuzz test out on such a machine).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer into build-asan and runs tests
 # there:
 #   scripts/sanitize.sh                 the unit tests and the soak test (./scripts/test.sh runs this)

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders every raster picture under ui/resources/ from its SVG source.
 #
 #   tools/make_artwork.sh            (from anywhere in the repository)

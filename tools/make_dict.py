@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Builds data/dict.txt from Debian's wamerican word list.
 
 What goes in: the lower-case words of 3 to 9 letters a-z of the source list, less every blocked word.

@@ -1,6 +1,10 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "keygen/RandomSource.h"
 #include "settings/QSettingsStore.h"
 #include "shell/modShellExecute.h"
+#include "ui/CommandLine.h"
 #include "ui/QtMessageSink.h"
 #include "ui/modStartup.h"
 
@@ -35,6 +39,9 @@ void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // --help, --version and --generate answer without a window, so they need no display.
+    if (tavrix::NamesCommandLineOption(argc, argv))
+        return tavrix::RunCommandLine(argc, argv);
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     if (!DisplayAvailable()) {
         std::fputs("tavrix: no display found (DISPLAY is not set). Tavrix is a desktop program and needs "

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "ui/wMain.h"
 
 #include "TavrixVersion.h"
@@ -240,14 +243,10 @@ void wMain::Form_Load() {
     {
         const QSignalBlocker blockStrength(m_ui->cboKeyStrength);
         const QSignalBlocker blockType(m_ui->cboKeyType);
-        m_ui->cboKeyStrength->addItem(QStringLiteral("64-BIT"));
-        m_ui->cboKeyStrength->setItemData(0, 10);
-        m_ui->cboKeyStrength->addItem(QStringLiteral("128-BIT"));
-        m_ui->cboKeyStrength->setItemData(1, 26);
-        m_ui->cboKeyStrength->addItem(QStringLiteral("256-BIT"));
-        m_ui->cboKeyStrength->setItemData(2, 58);
-        m_ui->cboKeyType->addItem(QStringLiteral("HEX"));
-        m_ui->cboKeyType->addItem(QStringLiteral("ASCII"));
+        for (const StrengthChoice& choice : kStrengthChoices)
+            m_ui->cboKeyStrength->addItem(QString::fromLatin1(choice.label), choice.hexDigits);
+        for (const char* text : kKeyTypeTexts)
+            m_ui->cboKeyType->addItem(QString::fromLatin1(text));
         m_ui->cboKeyStrength->setCurrentIndex(-1);
         m_ui->cboKeyType->setCurrentIndex(-1);
     }

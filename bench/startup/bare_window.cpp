@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The floor of any Qt Widgets program on this machine: an application object and one empty window.
 #include <QApplication>
 #include <QWidget>

@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a large settings file for the start-up benchmark: SIZE MiB (default 100) of a group of its own,
 about 1 million keys of 100 bytes, then a [Settings] group whose stored texts Tavrix rewrites while it
 loads (a quoted " 2", letters for a number, a missing key), so that every start also writes three times.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up benchmark: how close Tavrix starts to the floor of any Qt Widgets program on this machine.
 //
 // Starts a private Xvfb, then runs Tavrix and the bare window program alternately (one warm-up run of each

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A throw-away X desktop for driving the real tavrix program: Xvfb on a free display, a window manager,
 and the X tools (xdotool, xprop, xwininfo, xclip) a person's actions are played through.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """The real tavrix program as a screen reader meets it: through the AT-SPI accessibility bus, on a real X
 display, with real key presses. Run under its own D-Bus session, with Debian's Python (pyatspi):
 

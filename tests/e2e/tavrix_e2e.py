@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 """End-to-end checks of the real tavrix program: a real X display, the real clipboard, the real settings
 file and a real dict.txt beside the executable, driven with the mouse and keyboard as a person would.
 

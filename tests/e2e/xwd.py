@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Window pictures taken with xwd, read without any imaging library: the pixels of a window as (r, g, b)
 rows, a count of the colours in them, and a PNG writer for looking at a picture when a case fails.
 """

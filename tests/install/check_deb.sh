@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build tree with CPack, checks its contents and control fields, runs
 # lintian (no errors allowed), and, as root or on CI, installs it, runs the installed program under Xvfb
 # until it has put a dictionary key on the clipboard, and removes the package again.
@@ -12,9 +14,12 @@ source "$(dirname "${BASH_SOURCE[0]}")/xsession.sh"
 SCRATCH=$(mktemp -d)
 INSTALLED_HERE=0
 SUDO=()
+# apt-get waits for the package lock that another package tool holds (up to 5 minutes) where dpkg would
+# fail at once.
+APT=(env DEBIAN_FRONTEND=noninteractive apt-get -y -q -o DPkg::Lock::Timeout=300 --no-install-recommends)
 remove_package() {
     if ((INSTALLED_HERE)); then
-        "${SUDO[@]}" dpkg -r tavrix >"$SCRATCH/remove.log" 2>&1 || cat "$SCRATCH/remove.log" >&2
+        "${SUDO[@]}" "${APT[@]}" remove tavrix >"$SCRATCH/remove.log" 2>&1 || cat "$SCRATCH/remove.log" >&2
         INSTALLED_HERE=0
     fi
 }
@@ -56,6 +61,7 @@ field() { dpkg-deb -f "$DEB" "$1"; }
 [ "$(field Section)" = utils ] || fail "Section is $(field Section)"
 field Depends | grep -q 'fonts-liberation2' || fail "Depends lacks fonts-liberation2: $(field Depends)"
 field Depends | grep -q 'libqt6widgets6' || fail "Depends lacks the Qt libraries (shlibdeps): $(field Depends)"
+[ "$(field Recommends)" = xdg-utils ] || fail "Recommends is \"$(field Recommends)\", not xdg-utils (it opens the credit links)"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 echo "contents: ${#expected[@]} files, nothing else; Depends: $(field Depends)"
 
@@ -83,8 +89,8 @@ if dpkg-query -W -f='${Status}' tavrix 2>/dev/null | grep -q 'install ok install
     exit 77
 fi
 INSTALLED_HERE=1
-timeout 300 "${SUDO[@]}" dpkg -i "$DEB" >"$SCRATCH/dpkg.log" 2>&1 ||
-    fail "dpkg -i failed (missing dependencies can be added with apt-get install -f): $(cat "$SCRATCH/dpkg.log")"
+timeout 600 "${SUDO[@]}" "${APT[@]}" install "$DEB" >"$SCRATCH/dpkg.log" 2>&1 ||
+    fail "apt-get install of the package failed: $(cat "$SCRATCH/dpkg.log")"
 [ "$(command -v tavrix)" = /usr/bin/tavrix ] || fail "tavrix is not found on PATH as /usr/bin/tavrix: $(command -v tavrix || true)"
 [ ! -e /usr/bin/dict.txt ] || fail "a dict.txt lies beside /usr/bin/tavrix, which would hide the installed one"
 
@@ -98,7 +104,7 @@ xsession_stop_app
 echo "installed program found /usr/share/tavrix/dict.txt: key \"$key\""
 
 remove_package
-! dpkg-query -W -f='${Status}' tavrix 2>/dev/null | grep -q 'install ok installed' || fail "dpkg -r left tavrix installed"
-[ ! -e /usr/bin/tavrix ] || fail "dpkg -r left /usr/bin/tavrix behind"
+! dpkg-query -W -f='${Status}' tavrix 2>/dev/null | grep -q 'install ok installed' || fail "apt-get remove left tavrix installed"
+[ ! -e /usr/bin/tavrix ] || fail "apt-get remove left /usr/bin/tavrix behind"
 echo "package removed"
 echo "PASS"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build tree into a scratch root (as the Debian package lays it out, under /usr) and checks
 # the layout, then runs the installed program under Xvfb: it must take its word list from
 # ../share/tavrix, prefer a dict.txt beside the executable, and report a missing one.

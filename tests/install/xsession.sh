@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Helpers for the install tests, sourced: a private X server, a fresh settings store, the program started
 # under them, and a look at the clipboard. Everything started here is stopped by xsession_cleanup, which
 # the sourcing script runs from its EXIT trap.

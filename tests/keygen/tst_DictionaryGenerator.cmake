@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: The Tavrix developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # Runs tools/make_dict.py into a scratch folder and compares what it writes with the committed files, byte
 # for byte: the word list must be reproducible from the vendored blocklists and the source word list.
 #   cmake -DPYTHON=... -DSOURCE_DIR=... -DWORK_DIR=... -P tst_DictionaryGenerator.cmake

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "keygen/WordSource.h"
 #include "tests/support/PipeReaderWatch.h"
 #include "tests/support/RecordingMessageSink.h"

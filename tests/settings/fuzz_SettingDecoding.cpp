@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target for DecodeSetting. Besides running every input under AddressSanitizer and
 // UndefinedBehaviorSanitizer, it checks properties that must hold for any text:
 //  - a decoded value, written back as the program writes it, decodes to the same value;

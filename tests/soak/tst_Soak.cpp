@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // 10,000 key generations in one process, through the main window driven offscreen, across every strength,
 // key type and ASCII method, with automatic copying on. Every key is checked for its shape, no message may
 // appear, and memory must stay flat: the peak resident size at the end within 5 % of that after the first

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Reading /proc/<pid>/status, for the tests and benchmarks that watch processes: the memory of the test

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window from the keyboard and through the accessibility interfaces a screen reader uses: where the
 // focus starts, where Tab takes it on each page, the page buttons as a group of page tabs, the action buttons,
 // and the credit links and logo of the about page.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // How the main window draws what it shows: a long key in the key field, the bold headings of the about page,
 // and the key field's frame. Run once at the ordinary scale and once with QT_SCALE_FACTOR=1.5.
 #include "tests/support/MainWindowHarness.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "settings/SettingDecoding.h"
 #include "ui/QtMessageSink.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Start-up with the splash, the close step, the splash shown again from the about page, the window
 // lifecycle, and the credit links.
 #include "keygen/RandomSource.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's load step, event procedures and public operations, driven offscreen against an
 // in-memory store that records every write together with what the key field held at that moment.
 #include "tests/support/MainWindowHarness.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's and the splash's stored layouts, checked from the loaded widgets against one table.
 #include "tests/support/MainWindowHarness.h"
 

@@ -1,0 +1,189 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ui/CommandLine.h"
+
+#include "TavrixVersion.h"
+#include "keygen/KeyAssembly.h"
+#include "keygen/RandomSource.h"
+#include "keygen/WordSource.h"
+#include "settings/QSettingsStore.h"
+#include "settings/SettingDecoding.h"
+#include "shell/MessageSink.h"
+#include "ui/SettingsAccess.h"
+#include "ui/modStartup.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QRegularExpression>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <optional>
+
+namespace tavrix {
+
+namespace {
+
+constexpr int kKeyFailed = 1;
+constexpr int kBadUsage = 2;
+constexpr int kMostKeys = 1000000;
+
+// The messages the window shows in a box, as lines on standard error: "tavrix: <title>: <text>" for a
+// failure, "tavrix: warning: <text>" for a warning (whose box title is the program's name).
+class StandardErrorSink final : public MessageSink {
+public:
+    void show(const Message& message) override {
+        QString text = message.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        const QString prefix = message.icon == MessageIcon::Warning ? QStringLiteral("warning") : message.title;
+        std::fprintf(stderr, "tavrix: %s: %s\n", prefix.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+    }
+};
+
+int BadUsage(const QString& text) {
+    std::fprintf(stderr, "tavrix: %s\nTry 'tavrix --help' for the options.\n", text.toLocal8Bit().constData());
+    return kBadUsage;
+}
+
+// "a, b or c"
+QString OneOf(QStringList words) {
+    const QString last = words.takeLast();
+    return words.isEmpty() ? last : words.join(QStringLiteral(", ")) + QStringLiteral(" or ") + last;
+}
+
+// A choice the window keeps as the index of a list entry and saves under `setting`.
+struct Choice {
+    QCommandLineOption option;
+    QStringList words; // what the option accepts, in the order of the window's entries
+    SettingId setting;
+    std::function<bool(int)> accepts; // what the window takes from the saved setting
+};
+
+// The index of each choice's entry, given on the command line or else saved by the window.
+using ChoiceIndexes = std::array<std::optional<int>, 3>;
+
+int GenerateKeys(const std::array<const Choice*, 3>& choices, ChoiceIndexes indexes, int count) {
+    StandardErrorSink sink;
+    QSettingsStore store;
+    SettingsAccess settings(store, sink);
+    // Read as the window reads them: an unusable saved value is reported and its default taken.
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        if (!indexes[i])
+            indexes[i] =
+                settings.usableValue(choices[i]->setting, settings.read(choices[i]->setting), choices[i]->accepts)
+                    .value;
+    }
+    const int strength = *indexes[0];
+    const int type = *indexes[1];
+    // A saved list without a selection (-1): the window then makes no key, and here there is none to print.
+    if (strength < 0) {
+        std::fputs("tavrix: no key strength is chosen in the saved settings; give --strength 64, 128 or 256\n", stderr);
+        return kKeyFailed;
+    }
+    const qint32 hexDigits = kStrengthChoices[static_cast<std::size_t>(strength)].hexDigits;
+    // The window decides by the type list's text, which is empty without a selection (an ASCII key).
+    const QString typeText = type < 0 ? QString() : QString::fromLatin1(kKeyTypeTexts[static_cast<std::size_t>(type)]);
+    const QString methodTag = QString::number(*indexes[2]);
+
+    SystemRandomSource random;
+    WordSource words(random, sink, modStartup::dictionaryFolders());
+    for (int i = 0; i < count; ++i) {
+        const std::optional<QString> key = TryAssembleKey(words, hexDigits, typeText, methodTag);
+        if (!key)
+            return kKeyFailed; // the sink has said why
+        std::fprintf(stdout, "%s\n", key->toLatin1().constData());
+    }
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "tavrix: could not write the key: %s\n", std::strerror(errno));
+        return kKeyFailed;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool NamesCommandLineOption(int argc, char* argv[]) {
+    // Long options whole or with "=value"; short ones alone or run together ("-gv").
+    static const QRegularExpression kOwnOption(QRegularExpression::anchoredPattern(
+        QStringLiteral("--(help|help-all|version|generate)|--(strength|type|method|count)(=.*)?|-[ghv?]+")));
+    for (int i = 1; i < argc; ++i) {
+        if (kOwnOption.match(QString::fromLocal8Bit(argv[i])).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+int RunCommandLine(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Tavrix"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(version::kText));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Generates keys for WEP-secured wireless networks. Without options it opens its window;\n"
+                       "with --generate it prints keys and needs no display. Choices not given are the ones\n"
+                       "saved in the window, which the command line never changes."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption generate(QStringList{QStringLiteral("g"), QStringLiteral("generate")},
+                                      QStringLiteral("Print a key on standard output and exit."));
+    QStringList bits;
+    for (const StrengthChoice& choice : kStrengthChoices)
+        bits << QString::number(choice.bits);
+    const Choice strength{
+        QCommandLineOption(QStringLiteral("strength"), QStringLiteral("Key strength in bits: %1.").arg(OneOf(bits)),
+                           QStringLiteral("bits")),
+        bits, SettingId::KeyStrength, [](int v) { return ListAccepts(v, int(kStrengthChoices.size())); }};
+    const QStringList types{QStringLiteral("hex"), QStringLiteral("ascii")};
+    const Choice type{
+        QCommandLineOption(QStringLiteral("type"), QStringLiteral("Key type: hex or ascii."), QStringLiteral("type")),
+        types, SettingId::KeyType, [](int v) { return ListAccepts(v, int(kKeyTypeTexts.size())); }};
+    const QStringList methods{QStringLiteral("random"), QStringLiteral("dictionary")};
+    const Choice method{
+        QCommandLineOption(QStringLiteral("method"),
+                           QStringLiteral("ASCII key method: random (letters) or dictionary (words from dict.txt)."),
+                           QStringLiteral("method")),
+        methods, SettingId::AsciiMode, AsciiMethodAccepts};
+    const QCommandLineOption count(
+        QStringLiteral("count"),
+        QStringLiteral("How many keys to print, one a line: 1 to %1 (default 1).").arg(kMostKeys), QStringLiteral("n"),
+        QStringLiteral("1"));
+    parser.addOptions({generate, strength.option, type.option, method.option, count});
+
+    if (!parser.parse(QCoreApplication::arguments()))
+        return BadUsage(parser.errorText());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    if (parser.isSet(version))
+        parser.showVersion();
+    if (!parser.positionalArguments().isEmpty())
+        return BadUsage(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
+    if (!parser.isSet(generate))
+        return BadUsage(QStringLiteral("--strength, --type, --method and --count go with --generate"));
+
+    const std::array<const Choice*, 3> choices{&strength, &type, &method};
+    ChoiceIndexes indexes;
+    for (std::size_t i = 0; i < choices.size(); ++i) {
+        const Choice& choice = *choices[i];
+        if (!parser.isSet(choice.option))
+            continue;
+        const QString value = parser.value(choice.option);
+        const auto index = choice.words.indexOf(value.toLower());
+        if (index < 0)
+            return BadUsage(QStringLiteral("--%1: '%2' is not one of %3")
+                                .arg(choice.option.names().constFirst(), value, OneOf(choice.words)));
+        indexes[i] = static_cast<int>(index);
+    }
+    bool isNumber = false;
+    const int keys = parser.value(count).toInt(&isNumber);
+    if (!isNumber || keys < 1 || keys > kMostKeys)
+        return BadUsage(
+            QStringLiteral("--count: '%1' is not a whole number from 1 to %2").arg(parser.value(count)).arg(kMostKeys));
+    return GenerateKeys(choices, indexes, keys);
+}
+
+} // namespace tavrix
