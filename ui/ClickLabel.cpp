@@ -1,5 +1,7 @@
 #include "ui/ClickLabel.h"
 
+#include "ui/LinkColour.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
@@ -9,6 +11,31 @@ namespace tavrix {
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickLabel::setLink(bool link) {
+    m_link = link;
+    followPalette();
+}
+
+void ClickLabel::followPalette() {
+    if (!m_link)
+        return;
+    // The window colour comes from the parent, so a change of theme or palette reaches this label as a
+    // palette change.
+    const QColor colour = LinkColour(palette());
+    if (palette().color(QPalette::WindowText) == colour)
+        return;
+    // Only the text colour is set here, so that every other role goes on following the parent.
+    QPalette own;
+    own.setColor(QPalette::WindowText, colour);
+    setPalette(own);
+}
+
+void ClickLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        followPalette();
 }
 
 void ClickLabel::click() {

@@ -145,11 +145,6 @@ QWidget* wMain::createWindow() {
     for (QLabel* label : std::initializer_list<QLabel*>{m_ui->labTitle, m_ui->labVersion, m_ui->labProgramming,
                                                         m_ui->labQuorlen, m_ui->Label2, m_ui->labVasht})
         label->adjustSize();
-    for (QLabel* link : std::initializer_list<QLabel*>{m_ui->labQuorlen, m_ui->labVasht}) {
-        QPalette palette = link->palette();
-        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        link->setPalette(palette);
-    }
     CentreUnder(m_ui->labQuorlen, m_ui->labProgramming);
     CentreUnder(m_ui->labVasht, m_ui->Label2);
 

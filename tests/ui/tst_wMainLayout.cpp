@@ -65,6 +65,35 @@ const LabelRow kLabels[] = {
     {"Label2", 1545, 1395, "Implementation", ""},
 };
 
+// Dark palettes as desktops give them (colours measured under Qt 6.4): the Adwaita-Dark style of adwaita-qt6,
+// GNOME's Adwaita-dark through Qt's GTK platform theme, and qt6ct's "darker" colour scheme.
+QPalette DarkPalette(const char* window, const char* text, const char* base, const char* button, const char* link) {
+    QPalette palette = QApplication::style()->standardPalette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, QColor(QString::fromLatin1(text)));
+    palette.setColor(QPalette::Window, QColor(QString::fromLatin1(window)));
+    palette.setColor(QPalette::Base, QColor(QString::fromLatin1(base)));
+    palette.setColor(QPalette::Button, QColor(QString::fromLatin1(button)));
+    palette.setColor(QPalette::Link, QColor(QString::fromLatin1(link)));
+    return palette;
+}
+
+// WCAG 2 contrast, worked out here on its own so that the program's arithmetic is not checked against itself.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        double sum = 0;
+        const double weights[] = {0.2126, 0.7152, 0.0722};
+        const int channels[] = {c.red(), c.green(), c.blue()};
+        for (int i = 0; i < 3; ++i) {
+            const double v = channels[i] / 255.0;
+            sum += weights[i] * (v > 0.04045 ? std::pow((v + 0.055) / 1.055, 2.4) : v / 12.92);
+        }
+        return sum;
+    };
+    const double la = luminance(a) + 0.05, lb = luminance(b) + 0.05;
+    return la > lb ? la / lb : lb / la;
+}
+
 QString TextOf(QWidget* w) {
     if (auto* box = qobject_cast<QGroupBox*>(w))
         return box->title();
@@ -149,6 +178,73 @@ private slots:
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QVERIFY(qAbs(label->geometry().center().x() - head->geometry().center().x()) <= 1);
         QVERIFY(label->y() > head->y());
+    }
+
+    // The credit names keep pure blue on a light window; on a dark one they take a blue that stands out from
+    // the window by 4.5 : 1 (the palette's link colour where that does), also when the palette changes while
+    // the window is loaded. Every other text the user can act on stays readable by the same measure.
+    void everyTextIsReadableOnThePalette_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<bool>("changedAfterLoad");
+        const QPalette adwaitaDark = DarkPalette("#353535", "#eeeeec", "#2d2d2d", "#373737", "#3584e4");
+        const QPalette gtkDark = DarkPalette("#323232", "#f0f0f0", "#242424", "#323232", "#308cc6");
+        const QPalette darker = DarkPalette("#222020", "#ffffff", "#3d3d3d", "#424245", "#0986d3");
+        const QPalette readableLink = DarkPalette("#202020", "#ffffff", "#101010", "#303030", "#80c0ff");
+        for (bool changed : {false, true}) {
+            const char* when = changed ? "set while the window is loaded" : "in force when the window loads";
+            const auto row = [&](const char* name, const QPalette& palette, bool dark) {
+                QTest::addRow("%s, %s", name, when) << palette << dark << changed;
+            };
+            row("the light default palette", QApplication::style()->standardPalette(), false);
+            row("the Adwaita-Dark style's palette", adwaitaDark, true);
+            row("GNOME's Adwaita-dark through the GTK theme", gtkDark, true);
+            row("qt6ct's darker scheme", darker, true);
+            row("a dark palette with a readable link colour", readableLink, true);
+        }
+    }
+    void everyTextIsReadableOnThePalette() {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, dark);
+        QFETCH(bool, changedAfterLoad);
+        const auto restore = qScopeGuard([] {
+            QApplication::setPalette(QPalette());
+            QCoreApplication::processEvents();
+        });
+        MainWindowHarness h;
+        if (!changedAfterLoad)
+            QApplication::setPalette(palette);
+        h.main->Load();
+        if (changedAfterLoad) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents(); // the change reaches the widgets as a posted event
+        }
+        const QColor window = palette.color(QPalette::Active, QPalette::Window);
+        for (const char* name : {"labQuorlen", "labVasht"}) {
+            const QColor colour = h.control<QLabel>(name)->palette().color(QPalette::Active, QPalette::WindowText);
+            const QColor link = palette.color(QPalette::Active, QPalette::Link);
+            if (!dark)
+                QCOMPARE(colour, QColor(0, 0, 255));
+            else if (Contrast(link, window) >= 4.5)
+                QCOMPARE(colour, link);
+            else
+                QVERIFY2(Contrast(colour, window) >= 4.5 && colour.blue() > colour.red() &&
+                             colour.blue() > colour.green(),
+                         qPrintable(QStringLiteral("%1 is %2, contrast %3 : 1")
+                                        .arg(name, colour.name())
+                                        .arg(Contrast(colour, window), 0, 'f', 2)));
+        }
+        for (QWidget* w : h.main->window()->findChildren<QWidget*>()) {
+            auto* edit = qobject_cast<QPlainTextEdit*>(w);
+            if (!w->isEnabled() || (TextOf(w).isEmpty() && !edit && !qobject_cast<QComboBox*>(w)))
+                continue;
+            QWidget* drawn = edit ? edit->viewport() : w;
+            const QPalette& p = drawn->palette();
+            const double contrast = Contrast(p.color(QPalette::Active, drawn->foregroundRole()),
+                                             p.color(QPalette::Active, drawn->backgroundRole()));
+            QVERIFY2(contrast >= 4.5,
+                     qPrintable(QStringLiteral("%1: %2 : 1").arg(w->objectName()).arg(contrast, 0, 'f', 2)));
+        }
     }
 
     void theWindowHasAFixedClientAreaTitleAndIcon() {
