@@ -38,6 +38,44 @@ void ClickLabel::changeEvent(QEvent* event) {
         followPalette();
 }
 
+void ClickLabel::setPicture(const QString& path) {
+    m_picture = path;
+    showPicture();
+}
+
+void ClickLabel::showPicture() {
+    if (m_picture.isEmpty())
+        return;
+    const qreal ratio = devicePixelRatioF();
+    if (!pixmap().isNull() && pixmap().devicePixelRatio() == ratio)
+        return;
+    if (ratio <= 1.0) {
+        setPixmap(QPixmap(m_picture));
+        return;
+    }
+    // Qt's high-DPI naming: "name@2x.ext" beside "name.ext". Reading it sets the pixel ratio 2.
+    const int dot = m_picture.lastIndexOf(QLatin1Char('.'));
+    QPixmap doubled(m_picture.left(dot) + QStringLiteral("@2x") + m_picture.mid(dot));
+    if (doubled.isNull()) {
+        setPixmap(QPixmap(m_picture));
+        return;
+    }
+    if (ratio != doubled.devicePixelRatio()) {
+        const QSizeF size = doubled.deviceIndependentSize();
+        doubled = doubled.scaled((size * ratio).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        doubled.setDevicePixelRatio(ratio);
+    }
+    setPixmap(doubled);
+}
+
+bool ClickLabel::event(QEvent* event) {
+    const bool handled = QLabel::event(event);
+    // Sent when the window moves to another screen, whose pixel ratio may differ.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        showPicture();
+    return handled;
+}
+
 void ClickLabel::click() {
     emit clicked();
 }

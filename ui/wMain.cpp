@@ -141,7 +141,7 @@ QWidget* wMain::createWindow() {
     for (QToolButton* button : {m_ui->tbrMain_1, m_ui->tbrMain_2, m_ui->tbrMain_3, m_ui->tbrMisc_1, m_ui->tbrMisc_2})
         button->setIcon(imlMain().image(button->property("imageIndex").toInt()));
 
-    m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
+    m_ui->imgLogo->setPicture(QStringLiteral(":/logo.jpg"));
     for (QLabel* label : std::initializer_list<QLabel*>{m_ui->labTitle, m_ui->labVersion, m_ui->labProgramming,
                                                         m_ui->labQuorlen, m_ui->Label2, m_ui->labVasht})
         label->adjustSize();

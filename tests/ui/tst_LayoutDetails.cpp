@@ -1,5 +1,6 @@
 // How the main window draws what it shows: a long key in the key field, the bold headings of the about page,
-// and the key field's frame. Run once at the ordinary scale and once with QT_SCALE_FACTOR=1.5.
+// the key field's frame, and the pictures at the screen's pixel ratio. Run once at the ordinary scale, once
+// with QT_SCALE_FACTOR=1.5 and once with QT_SCALE_FACTOR=2.
 #include "tests/support/MainWindowHarness.h"
 #include "ui/Fonts.h"
 
@@ -79,6 +80,38 @@ private slots:
         const qint64 regular = Ink(h.main->window()->font(), label->text());
         QVERIFY2(bold * 100 >= regular * 125,
                  qPrintable(QStringLiteral("bold ink %1, regular ink %2").arg(bold).arg(regular)));
+    }
+
+    // The splash picture and the about logo are drawn for the screen's pixel ratio: the picture itself at 1,
+    // the one made at twice the size at 2, and that one scaled down in between, never the small one stretched.
+    void thePicturesSuitTheScreensPixelRatio_data() {
+        QTest::addColumn<bool>("splash");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("the splash picture") << true << ":/splash" << QSize(122, 350);
+        QTest::newRow("the about page's logo") << false << ":/logo" << QSize(51, 147);
+    }
+    void thePicturesSuitTheScreensPixelRatio() {
+        QFETCH(bool, splash);
+        QFETCH(QString, picture);
+        QFETCH(QSize, size);
+        MainWindowHarness h;
+        Form& form = splash ? static_cast<Form&>(*h.splash) : static_cast<Form&>(*h.main);
+        form.Load();
+        auto* label = form.window()->findChild<QLabel*>(QStringLiteral("imgLogo"));
+        QVERIFY(label);
+        const qreal ratio = form.window()->devicePixelRatioF();
+        const QPixmap shown = label->pixmap();
+        QCOMPARE(shown.devicePixelRatio(), ratio);
+        QCOMPARE(shown.size(), (QSizeF(size) * ratio).toSize());
+        if (ratio == 1.0)
+            QCOMPARE(shown.toImage(),
+                     QImage(picture + QStringLiteral(".jpg")).convertToFormat(shown.toImage().format()));
+        if (ratio == 2.0) {
+            const QImage doubled(picture + QStringLiteral("@2x.jpg"));
+            QCOMPARE(doubled.size(), size * 2);
+            QCOMPARE(shown.toImage(), doubled.convertToFormat(shown.toImage().format()));
+        }
     }
 
     // The key field's frame is whole on every side: along each edge, within the field's last device pixels,
