@@ -17,6 +17,7 @@ PACKAGES=(
     xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian gdb
+    adwaita-qt6 qt6-gtk-platformtheme   # the Qt styles and the GTK theme the window's look is checked under
 )
 
 tavrix_install_missing() {

@@ -1,8 +1,11 @@
 // The main window's and the splash's stored layouts, checked from the loaded widgets against one table.
 #include "tests/support/MainWindowHarness.h"
+#include "ui/LayoutStyle.h"
 
 #include <QAbstractButton>
 #include <QFontInfo>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QtTest>
 
 using namespace tavrix;
@@ -244,6 +247,72 @@ private slots:
                                              p.color(QPalette::Active, drawn->backgroundRole()));
             QVERIFY2(contrast >= 4.5,
                      qPrintable(QStringLiteral("%1: %2 : 1").arg(w->objectName()).arg(contrast, 0, 'f', 2)));
+        }
+    }
+
+    // Whatever style the user picks (-style, QT_STYLE_OVERRIDE, a desktop's setting), every caption fits the
+    // rectangle the layout gives its control, and the palette stays the one that style gives. One row per
+    // installed style; a full test run names the styles it must find (TAVRIX_REQUIRED_STYLES).
+    void noCaptionIsWiderThanItsControl_data() {
+        QTest::addColumn<QString>("style");
+        QStringList styles = QStyleFactory::keys();
+#ifdef TAVRIX_REQUIRED_STYLES
+        for (const QString& required : QStringLiteral(TAVRIX_REQUIRED_STYLES).split(QLatin1Char(',')))
+            if (!styles.contains(required, Qt::CaseInsensitive))
+                styles << required;
+#endif
+        for (const QString& style : styles)
+            QTest::addRow("the %s style", qPrintable(style)) << style;
+    }
+    void noCaptionIsWiderThanItsControl() {
+        QFETCH(QString, style);
+        const auto restore = qScopeGuard([] {
+            QApplication::setStyle(QStringLiteral("Fusion"));
+            QCoreApplication::processEvents();
+        });
+        QVERIFY2(QApplication::setStyle(style), qPrintable(style + QStringLiteral(" is not installed")));
+        const QColor usersWindow = QApplication::palette().color(QPalette::Window);
+        UseLayoutStyle(); // as modStartup::Main does first
+        MainWindowHarness h;
+        h.main->Load();
+        QCOMPARE(h.main->window()->palette().color(QPalette::Window), usersWindow);
+        const auto fits = [](QWidget* w, int textLeft, const QString& text) {
+            const int right = textLeft + w->fontMetrics().horizontalAdvance(text);
+            return right <= w->width() ? QString()
+                                       : QStringLiteral("%1: \"%2\" ends at %3 of %4")
+                                             .arg(w->objectName(), text)
+                                             .arg(right)
+                                             .arg(w->width());
+        };
+        for (QAbstractButton* button : h.main->window()->findChildren<QAbstractButton*>()) {
+            QString clipped;
+            if (auto* tool = qobject_cast<QToolButton*>(button)) {
+                // Beside its icon, four pixels apart: even without any margin it must fit.
+                clipped = fits(tool, tool->iconSize().width() + 4, tool->text());
+            } else {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
+                const QRect contents = button->style()->subElementRect(
+                    radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+                clipped = fits(button, contents.left(), button->text());
+            }
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
+        }
+        for (QGroupBox* box : h.main->window()->findChildren<QGroupBox*>()) {
+            if (box->title().isEmpty())
+                continue;
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = box->title();
+            option.textAlignment = box->alignment();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect label =
+                box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+            const QString clipped =
+                fits(box, label.left(), box->title().replace(QStringLiteral("&&"), QStringLiteral("&")));
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
         }
     }
 
