@@ -68,9 +68,8 @@ const LabelRow kLabels[] = {
     {"Label2", 1545, 1395, "Implementation", ""},
 };
 
-// Dark palettes as desktops give them (colours measured under Qt 6.4): the Adwaita-Dark style of adwaita-qt6,
-// GNOME's Adwaita-dark through Qt's GTK platform theme, and qt6ct's "darker" colour scheme.
-QPalette DarkPalette(const char* window, const char* text, const char* base, const char* button, const char* link) {
+// A palette with the roles that carry text and its background set; the rest come from the application's.
+QPalette PaletteOf(const char* window, const char* text, const char* base, const char* button, const char* link) {
     QPalette palette = QApplication::style()->standardPalette();
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         palette.setColor(role, QColor(QString::fromLatin1(text)));
@@ -113,7 +112,10 @@ class tst_wMainLayout : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { RegisterBundledFontsForTest(); }
+    void initTestCase() {
+        m_startPalette = QApplication::palette();
+        RegisterBundledFontsForTest();
+    }
 
     void controlGeometryCaptionAndTooltip_data() {
         QTest::addColumn<int>("row");
@@ -190,20 +192,32 @@ private slots:
         QTest::addColumn<QPalette>("palette");
         QTest::addColumn<bool>("dark");
         QTest::addColumn<bool>("changedAfterLoad");
-        const QPalette adwaitaDark = DarkPalette("#353535", "#eeeeec", "#2d2d2d", "#373737", "#3584e4");
-        const QPalette gtkDark = DarkPalette("#323232", "#f0f0f0", "#242424", "#323232", "#308cc6");
-        const QPalette darker = DarkPalette("#222020", "#ffffff", "#3d3d3d", "#424245", "#0986d3");
-        const QPalette readableLink = DarkPalette("#202020", "#ffffff", "#101010", "#303030", "#80c0ff");
+        // Fusion's light default, and dark palettes as desktops give them (measured under Qt 6.4): the
+        // Adwaita-Dark style of adwaita-qt6, GNOME's Adwaita-dark through Qt's GTK platform theme, and
+        // qt6ct's "darker" colour scheme.
+        const QPalette light = PaletteOf("#efefef", "#000000", "#ffffff", "#efefef", "#0000ff");
+        const QPalette adwaitaDark = PaletteOf("#353535", "#eeeeec", "#2d2d2d", "#373737", "#3584e4");
+        const QPalette gtkDark = PaletteOf("#323232", "#f0f0f0", "#242424", "#323232", "#308cc6");
+        const QPalette darker = PaletteOf("#222020", "#ffffff", "#3d3d3d", "#424245", "#0986d3");
+        const QPalette readableLink = PaletteOf("#202020", "#ffffff", "#101010", "#303030", "#80c0ff");
+        // The palette this run started with: the platform theme's (e2e's run under the GTK theme sets
+        // TAVRIX_EXPECT_DARK_THEME and a dark GTK theme). Dark where white text stands out more than black.
+        const QColor themeWindow = m_startPalette.color(QPalette::Active, QPalette::Window);
+        const bool themeDark = Contrast(Qt::white, themeWindow) > Contrast(Qt::black, themeWindow);
+        if (qEnvironmentVariableIsSet("TAVRIX_EXPECT_DARK_THEME"))
+            QVERIFY2(themeDark,
+                     qPrintable(QStringLiteral("the platform theme gave a light window, ") + themeWindow.name()));
         for (bool changed : {false, true}) {
             const char* when = changed ? "set while the window is loaded" : "in force when the window loads";
             const auto row = [&](const char* name, const QPalette& palette, bool dark) {
                 QTest::addRow("%s, %s", name, when) << palette << dark << changed;
             };
-            row("the light default palette", QApplication::style()->standardPalette(), false);
+            row("the light default palette", light, false);
             row("the Adwaita-Dark style's palette", adwaitaDark, true);
             row("GNOME's Adwaita-dark through the GTK theme", gtkDark, true);
             row("qt6ct's darker scheme", darker, true);
             row("a dark palette with a readable link colour", readableLink, true);
+            row("the platform theme's palette", m_startPalette, themeDark);
         }
     }
     void everyTextIsReadableOnThePalette() {
@@ -501,6 +515,7 @@ private slots:
 
 private:
     static void RegisterBundledFontsForTest();
+    QPalette m_startPalette;
 };
 
 #include "ui/Fonts.h"
