@@ -54,7 +54,7 @@ void ClickLabel::showPicture() {
         return;
     }
     // Qt's high-DPI naming: "name@2x.ext" beside "name.ext". Reading it sets the pixel ratio 2.
-    const int dot = m_picture.lastIndexOf(QLatin1Char('.'));
+    const qsizetype dot = m_picture.lastIndexOf(QLatin1Char('.'));
     QPixmap doubled(m_picture.left(dot) + QStringLiteral("@2x") + m_picture.mid(dot));
     if (doubled.isNull()) {
         setPixmap(QPixmap(m_picture));

@@ -34,7 +34,7 @@ private:
 
 void UseLayoutStyle() {
     const QStyle* current = QApplication::style();
-    if (dynamic_cast<const PaletteKeepingStyle*>(current) ||
+    if (!current || dynamic_cast<const PaletteKeepingStyle*>(current) ||
         current->name().compare(QLatin1String(kLayoutStyle), Qt::CaseInsensitive) == 0)
         return;
     // A second instance of the user's style, since the application deletes the one it holds.

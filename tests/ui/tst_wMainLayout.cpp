@@ -68,15 +68,24 @@ const LabelRow kLabels[] = {
     {"Label2", 1545, 1395, "Implementation", ""},
 };
 
-// A palette with the roles that carry text and its background set; the rest come from the application's.
-QPalette PaletteOf(const char* window, const char* text, const char* base, const char* button, const char* link) {
+// The colours of a palette's roles that carry text and its background.
+struct PaletteColours {
+    const char* window;
+    const char* text; // on the window, on the base and on buttons
+    const char* base;
+    const char* button;
+    const char* link;
+};
+
+// A palette with those roles set; the rest come from the application's.
+QPalette PaletteOf(const PaletteColours& c) {
     QPalette palette = QApplication::style()->standardPalette();
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, QColor(QString::fromLatin1(text)));
-    palette.setColor(QPalette::Window, QColor(QString::fromLatin1(window)));
-    palette.setColor(QPalette::Base, QColor(QString::fromLatin1(base)));
-    palette.setColor(QPalette::Button, QColor(QString::fromLatin1(button)));
-    palette.setColor(QPalette::Link, QColor(QString::fromLatin1(link)));
+        palette.setColor(role, QColor(QString::fromLatin1(c.text)));
+    palette.setColor(QPalette::Window, QColor(QString::fromLatin1(c.window)));
+    palette.setColor(QPalette::Base, QColor(QString::fromLatin1(c.base)));
+    palette.setColor(QPalette::Button, QColor(QString::fromLatin1(c.button)));
+    palette.setColor(QPalette::Link, QColor(QString::fromLatin1(c.link)));
     return palette;
 }
 
@@ -195,11 +204,11 @@ private slots:
         // Fusion's light default, and dark palettes as desktops give them (measured under Qt 6.4): the
         // Adwaita-Dark style of adwaita-qt6, GNOME's Adwaita-dark through Qt's GTK platform theme, and
         // qt6ct's "darker" colour scheme.
-        const QPalette light = PaletteOf("#efefef", "#000000", "#ffffff", "#efefef", "#0000ff");
-        const QPalette adwaitaDark = PaletteOf("#353535", "#eeeeec", "#2d2d2d", "#373737", "#3584e4");
-        const QPalette gtkDark = PaletteOf("#323232", "#f0f0f0", "#242424", "#323232", "#308cc6");
-        const QPalette darker = PaletteOf("#222020", "#ffffff", "#3d3d3d", "#424245", "#0986d3");
-        const QPalette readableLink = PaletteOf("#202020", "#ffffff", "#101010", "#303030", "#80c0ff");
+        const QPalette light = PaletteOf({"#efefef", "#000000", "#ffffff", "#efefef", "#0000ff"});
+        const QPalette adwaitaDark = PaletteOf({"#353535", "#eeeeec", "#2d2d2d", "#373737", "#3584e4"});
+        const QPalette gtkDark = PaletteOf({"#323232", "#f0f0f0", "#242424", "#323232", "#308cc6"});
+        const QPalette darker = PaletteOf({"#222020", "#ffffff", "#3d3d3d", "#424245", "#0986d3"});
+        const QPalette readableLink = PaletteOf({"#202020", "#ffffff", "#101010", "#303030", "#80c0ff"});
         // The palette this run started with: the platform theme's (e2e's run under the GTK theme sets
         // TAVRIX_EXPECT_DARK_THEME and a dark GTK theme). Dark where white text stands out more than black.
         const QColor themeWindow = m_startPalette.color(QPalette::Active, QPalette::Window);
