@@ -1,13 +1,15 @@
 // How the main window draws what it shows: a long key in the key field, the bold headings of the about page,
 // the key field's frame, and the pictures at the screen's pixel ratio. Run once at the ordinary scale, once
-// with QT_SCALE_FACTOR=1.5 and once with QT_SCALE_FACTOR=2.
+// with QT_SCALE_FACTOR=1.5 and once on a screen of pixel ratio 2 with a second screen at 1 beside it.
 #include "tests/support/MainWindowHarness.h"
 #include "ui/Fonts.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QWindow>
 #include <QtTest>
 
 using namespace tavrix;
@@ -112,6 +114,24 @@ private slots:
             QCOMPARE(doubled.size(), size * 2);
             QCOMPARE(shown.toImage(), doubled.convertToFormat(shown.toImage().format()));
         }
+    }
+
+    // A window moved to a screen of another pixel ratio draws its picture again for that screen.
+    void thePictureFollowsItsWindowToAnotherScreen() {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2 || screens[0]->devicePixelRatio() == screens[1]->devicePixelRatio())
+            QSKIP("needs two screens of different pixel ratios, as tst_LayoutDetails_doubled has");
+        MainWindowHarness h;
+        h.splash->Show();
+        QWidget* window = h.splash->window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* label = window->findChild<QLabel*>(QStringLiteral("imgLogo"));
+        QCOMPARE(label->pixmap().devicePixelRatio(), screens[0]->devicePixelRatio());
+        window->windowHandle()->setScreen(screens[1]);
+        QCoreApplication::processEvents(); // the move reaches the widgets as posted events
+        QCOMPARE(window->devicePixelRatioF(), screens[1]->devicePixelRatio());
+        QCOMPARE(label->pixmap().devicePixelRatio(), screens[1]->devicePixelRatio());
+        QCOMPARE(label->pixmap().size(), QSize(122, 350));
     }
 
     // The key field's frame is whole on every side: along each edge, within the field's last device pixels,
