@@ -30,6 +30,7 @@ PACKAGES=(
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian gdb
     reuse       # install_reuse_lint
+    adwaita-qt6 qt6-gtk-platformtheme   # the Qt styles and the GTK theme the window's look is checked under
 )
 
 # Installs those of the packages named that are missing.

@@ -51,11 +51,14 @@ convert "${IM_PNG[@]}" \
 mv -f "$tmp/tavrix.ico" "$icons/tavrix.ico"
 
 # 2. Splash picture 122 x 350 and about-page logo 51 x 147 (same drawing,
-#    logo.css hides the small print), flattened to full-colour JPEG
+#    logo.css hides the small print), flattened to full-colour JPEG; each also
+#    at twice the size (@2x) for screens scaled by 200 %
 src="$res/src"
 render "$src/splash.svg" 122 350 "$tmp/splash.png"
+render "$src/splash.svg" 244 700 "$tmp/splash@2x.png"
 render "$src/splash.svg" 51 147 "$tmp/logo.png" --stylesheet "$src/logo.css"
-for name in splash logo; do
+render "$src/splash.svg" 102 294 "$tmp/logo@2x.png" --stylesheet "$src/logo.css"
+for name in splash splash@2x logo logo@2x; do
     convert "$tmp/$name.png" -background '#0b2550' -alpha remove -alpha off \
         -strip -sampling-factor 1x1 -quality 90 "$tmp/$name.jpg"
     mv -f "$tmp/$name.jpg" "$res/$name.jpg"

@@ -3,6 +3,8 @@
 
 #include "ui/ClickLabel.h"
 
+#include "ui/LinkColour.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
@@ -12,6 +14,69 @@ namespace tavrix {
 
 ClickLabel::ClickLabel(QWidget* parent) : QLabel(parent) {
     setFocusPolicy(Qt::TabFocus);
+}
+
+void ClickLabel::setLink(bool link) {
+    m_link = link;
+    followPalette();
+}
+
+void ClickLabel::followPalette() {
+    if (!m_link)
+        return;
+    // The window colour comes from the parent, so a change of theme or palette reaches this label as a
+    // palette change.
+    const QColor colour = LinkColour(palette());
+    if (palette().color(QPalette::WindowText) == colour)
+        return;
+    // Only the text colour is set here, so that every other role goes on following the parent.
+    QPalette own;
+    own.setColor(QPalette::WindowText, colour);
+    setPalette(own);
+}
+
+void ClickLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        followPalette();
+}
+
+void ClickLabel::setPicture(const QString& path) {
+    m_picture = path;
+    showPicture();
+}
+
+void ClickLabel::showPicture() {
+    if (m_picture.isEmpty())
+        return;
+    const qreal ratio = devicePixelRatioF();
+    if (!pixmap().isNull() && pixmap().devicePixelRatio() == ratio)
+        return;
+    if (ratio <= 1.0) {
+        setPixmap(QPixmap(m_picture));
+        return;
+    }
+    // Qt's high-DPI naming: "name@2x.ext" beside "name.ext". Reading it sets the pixel ratio 2.
+    const qsizetype dot = m_picture.lastIndexOf(QLatin1Char('.'));
+    QPixmap doubled(m_picture.left(dot) + QStringLiteral("@2x") + m_picture.mid(dot));
+    if (doubled.isNull()) {
+        setPixmap(QPixmap(m_picture));
+        return;
+    }
+    if (ratio != doubled.devicePixelRatio()) {
+        const QSizeF size = doubled.deviceIndependentSize();
+        doubled = doubled.scaled((size * ratio).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        doubled.setDevicePixelRatio(ratio);
+    }
+    setPixmap(doubled);
+}
+
+bool ClickLabel::event(QEvent* event) {
+    const bool handled = QLabel::event(event);
+    // Sent when the window moves to another screen, whose pixel ratio may differ.
+    if (event->type() == QEvent::ScreenChangeInternal)
+        showPicture();
+    return handled;
 }
 
 void ClickLabel::click() {

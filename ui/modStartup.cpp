@@ -4,6 +4,7 @@
 #include "ui/modStartup.h"
 
 #include "ui/Fonts.h"
+#include "ui/LayoutStyle.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -52,6 +53,7 @@ void modStartup::Main() {
     // Qt would end the program when its last visible window closes; here a hidden, loaded main window
     // keeps it running, so the end is decided by what is loaded.
     QGuiApplication::setQuitOnLastWindowClosed(false);
+    UseLayoutStyle();
     m_splash.Load();
     m_splash.Show();
     m_splash.waitUntilPainted();

@@ -144,15 +144,10 @@ QWidget* wMain::createWindow() {
     for (QToolButton* button : {m_ui->tbrMain_1, m_ui->tbrMain_2, m_ui->tbrMain_3, m_ui->tbrMisc_1, m_ui->tbrMisc_2})
         button->setIcon(imlMain().image(button->property("imageIndex").toInt()));
 
-    m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
+    m_ui->imgLogo->setPicture(QStringLiteral(":/logo.jpg"));
     for (QLabel* label : std::initializer_list<QLabel*>{m_ui->labTitle, m_ui->labVersion, m_ui->labProgramming,
                                                         m_ui->labQuorlen, m_ui->Label2, m_ui->labVasht})
         label->adjustSize();
-    for (QLabel* link : std::initializer_list<QLabel*>{m_ui->labQuorlen, m_ui->labVasht}) {
-        QPalette palette = link->palette();
-        palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
-        link->setPalette(palette);
-    }
     CentreUnder(m_ui->labQuorlen, m_ui->labProgramming);
     CentreUnder(m_ui->labVasht, m_ui->Label2);
 

@@ -52,7 +52,7 @@ QWidget* wSplash::createWindow() {
     m_ui = std::make_unique<Ui::wSplash>();
     m_ui->setupUi(window);
     window->setFixedSize(122, 350);
-    m_ui->imgLogo->setPixmap(QPixmap(QStringLiteral(":/splash.jpg")));
+    m_ui->imgLogo->setPicture(QStringLiteral(":/splash.jpg"));
     connect(m_ui->imgLogo, &ClickLabel::clicked, this, [this] {
         // The main window may lie right under the pointer once the splash has gone.
         ClickThroughGuard::arm(QCursor::pos());

@@ -2,14 +2,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 // How the main window draws what it shows: a long key in the key field, the bold headings of the about page,
-// and the key field's frame. Run once at the ordinary scale and once with QT_SCALE_FACTOR=1.5.
+// the key field's frame, and the pictures at the screen's pixel ratio. Run once at the ordinary scale, once
+// with QT_SCALE_FACTOR=1.5 and once on a screen of pixel ratio 2 with a second screen at 1 beside it.
 #include "tests/support/MainWindowHarness.h"
 #include "ui/Fonts.h"
 
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QWindow>
 #include <QtTest>
 
 using namespace tavrix;
@@ -82,6 +85,56 @@ private slots:
         const qint64 regular = Ink(h.main->window()->font(), label->text());
         QVERIFY2(bold * 100 >= regular * 125,
                  qPrintable(QStringLiteral("bold ink %1, regular ink %2").arg(bold).arg(regular)));
+    }
+
+    // The splash picture and the about logo are drawn for the screen's pixel ratio: the picture itself at 1,
+    // the one made at twice the size at 2, and that one scaled down in between, never the small one stretched.
+    void thePicturesSuitTheScreensPixelRatio_data() {
+        QTest::addColumn<bool>("splash");
+        QTest::addColumn<QString>("picture");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("the splash picture") << true << ":/splash" << QSize(122, 350);
+        QTest::newRow("the about page's logo") << false << ":/logo" << QSize(51, 147);
+    }
+    void thePicturesSuitTheScreensPixelRatio() {
+        QFETCH(bool, splash);
+        QFETCH(QString, picture);
+        QFETCH(QSize, size);
+        MainWindowHarness h;
+        Form& form = splash ? static_cast<Form&>(*h.splash) : static_cast<Form&>(*h.main);
+        form.Load();
+        auto* label = form.window()->findChild<QLabel*>(QStringLiteral("imgLogo"));
+        QVERIFY(label);
+        const qreal ratio = form.window()->devicePixelRatioF();
+        const QPixmap shown = label->pixmap();
+        QCOMPARE(shown.devicePixelRatio(), ratio);
+        QCOMPARE(shown.size(), (QSizeF(size) * ratio).toSize());
+        if (ratio == 1.0)
+            QCOMPARE(shown.toImage(),
+                     QImage(picture + QStringLiteral(".jpg")).convertToFormat(shown.toImage().format()));
+        if (ratio == 2.0) {
+            const QImage doubled(picture + QStringLiteral("@2x.jpg"));
+            QCOMPARE(doubled.size(), size * 2);
+            QCOMPARE(shown.toImage(), doubled.convertToFormat(shown.toImage().format()));
+        }
+    }
+
+    // A window moved to a screen of another pixel ratio draws its picture again for that screen.
+    void thePictureFollowsItsWindowToAnotherScreen() {
+        const QList<QScreen*> screens = QGuiApplication::screens();
+        if (screens.size() < 2 || screens[0]->devicePixelRatio() == screens[1]->devicePixelRatio())
+            QSKIP("needs two screens of different pixel ratios, as tst_LayoutDetails_doubled has");
+        MainWindowHarness h;
+        h.splash->Show();
+        QWidget* window = h.splash->window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        auto* label = window->findChild<QLabel*>(QStringLiteral("imgLogo"));
+        QCOMPARE(label->pixmap().devicePixelRatio(), screens[0]->devicePixelRatio());
+        window->windowHandle()->setScreen(screens[1]);
+        QCoreApplication::processEvents(); // the move reaches the widgets as posted events
+        QCOMPARE(window->devicePixelRatioF(), screens[1]->devicePixelRatio());
+        QCOMPARE(label->pixmap().devicePixelRatio(), screens[1]->devicePixelRatio());
+        QCOMPARE(label->pixmap().size(), QSize(122, 350));
     }
 
     // The key field's frame is whole on every side: along each edge, within the field's last device pixels,

@@ -3,9 +3,12 @@
 
 // The main window's and the splash's stored layouts, checked from the loaded widgets against one table.
 #include "tests/support/MainWindowHarness.h"
+#include "ui/LayoutStyle.h"
 
 #include <QAbstractButton>
 #include <QFontInfo>
+#include <QStyleFactory>
+#include <QStyleOption>
 #include <QtTest>
 
 using namespace tavrix;
@@ -68,6 +71,43 @@ const LabelRow kLabels[] = {
     {"Label2", 1545, 1395, "Implementation", ""},
 };
 
+// The colours of a palette's roles that carry text and its background.
+struct PaletteColours {
+    const char* window;
+    const char* text; // on the window, on the base and on buttons
+    const char* base;
+    const char* button;
+    const char* link;
+};
+
+// A palette with those roles set; the rest come from the application's.
+QPalette PaletteOf(const PaletteColours& c) {
+    QPalette palette = QApplication::style()->standardPalette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, QColor(QString::fromLatin1(c.text)));
+    palette.setColor(QPalette::Window, QColor(QString::fromLatin1(c.window)));
+    palette.setColor(QPalette::Base, QColor(QString::fromLatin1(c.base)));
+    palette.setColor(QPalette::Button, QColor(QString::fromLatin1(c.button)));
+    palette.setColor(QPalette::Link, QColor(QString::fromLatin1(c.link)));
+    return palette;
+}
+
+// WCAG 2 contrast, worked out here on its own so that the program's arithmetic is not checked against itself.
+double Contrast(const QColor& a, const QColor& b) {
+    const auto luminance = [](const QColor& c) {
+        double sum = 0;
+        const double weights[] = {0.2126, 0.7152, 0.0722};
+        const int channels[] = {c.red(), c.green(), c.blue()};
+        for (int i = 0; i < 3; ++i) {
+            const double v = channels[i] / 255.0;
+            sum += weights[i] * (v > 0.04045 ? std::pow((v + 0.055) / 1.055, 2.4) : v / 12.92);
+        }
+        return sum;
+    };
+    const double la = luminance(a) + 0.05, lb = luminance(b) + 0.05;
+    return la > lb ? la / lb : lb / la;
+}
+
 QString TextOf(QWidget* w) {
     if (auto* box = qobject_cast<QGroupBox*>(w))
         return box->title();
@@ -84,7 +124,10 @@ class tst_wMainLayout : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { RegisterBundledFontsForTest(); }
+    void initTestCase() {
+        m_startPalette = QApplication::palette();
+        RegisterBundledFontsForTest();
+    }
 
     void controlGeometryCaptionAndTooltip_data() {
         QTest::addColumn<int>("row");
@@ -152,6 +195,151 @@ private slots:
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
         QVERIFY(qAbs(label->geometry().center().x() - head->geometry().center().x()) <= 1);
         QVERIFY(label->y() > head->y());
+    }
+
+    // The credit names keep pure blue on a light window; on a dark one they take a blue that stands out from
+    // the window by 4.5 : 1 (the palette's link colour where that does), also when the palette changes while
+    // the window is loaded. Every other text the user can act on stays readable by the same measure.
+    void everyTextIsReadableOnThePalette_data() {
+        QTest::addColumn<QPalette>("palette");
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<bool>("changedAfterLoad");
+        // Fusion's light default, and dark palettes as desktops give them (measured under Qt 6.4): the
+        // Adwaita-Dark style of adwaita-qt6, GNOME's Adwaita-dark through Qt's GTK platform theme, and
+        // qt6ct's "darker" colour scheme.
+        const QPalette light = PaletteOf({"#efefef", "#000000", "#ffffff", "#efefef", "#0000ff"});
+        const QPalette adwaitaDark = PaletteOf({"#353535", "#eeeeec", "#2d2d2d", "#373737", "#3584e4"});
+        const QPalette gtkDark = PaletteOf({"#323232", "#f0f0f0", "#242424", "#323232", "#308cc6"});
+        const QPalette darker = PaletteOf({"#222020", "#ffffff", "#3d3d3d", "#424245", "#0986d3"});
+        const QPalette readableLink = PaletteOf({"#202020", "#ffffff", "#101010", "#303030", "#80c0ff"});
+        // The palette this run started with: the platform theme's (e2e's run under the GTK theme sets
+        // TAVRIX_EXPECT_DARK_THEME and a dark GTK theme). Dark where white text stands out more than black.
+        const QColor themeWindow = m_startPalette.color(QPalette::Active, QPalette::Window);
+        const bool themeDark = Contrast(Qt::white, themeWindow) > Contrast(Qt::black, themeWindow);
+        if (qEnvironmentVariableIsSet("TAVRIX_EXPECT_DARK_THEME"))
+            QVERIFY2(themeDark,
+                     qPrintable(QStringLiteral("the platform theme gave a light window, ") + themeWindow.name()));
+        for (bool changed : {false, true}) {
+            const char* when = changed ? "set while the window is loaded" : "in force when the window loads";
+            const auto row = [&](const char* name, const QPalette& palette, bool dark) {
+                QTest::addRow("%s, %s", name, when) << palette << dark << changed;
+            };
+            row("the light default palette", light, false);
+            row("the Adwaita-Dark style's palette", adwaitaDark, true);
+            row("GNOME's Adwaita-dark through the GTK theme", gtkDark, true);
+            row("qt6ct's darker scheme", darker, true);
+            row("a dark palette with a readable link colour", readableLink, true);
+            row("the platform theme's palette", m_startPalette, themeDark);
+        }
+    }
+    void everyTextIsReadableOnThePalette() {
+        QFETCH(QPalette, palette);
+        QFETCH(bool, dark);
+        QFETCH(bool, changedAfterLoad);
+        const auto restore = qScopeGuard([] {
+            QApplication::setPalette(QPalette());
+            QCoreApplication::processEvents();
+        });
+        MainWindowHarness h;
+        if (!changedAfterLoad)
+            QApplication::setPalette(palette);
+        h.main->Load();
+        if (changedAfterLoad) {
+            QApplication::setPalette(palette);
+            QCoreApplication::processEvents(); // the change reaches the widgets as a posted event
+        }
+        const QColor window = palette.color(QPalette::Active, QPalette::Window);
+        for (const char* name : {"labQuorlen", "labVasht"}) {
+            const QColor colour = h.control<QLabel>(name)->palette().color(QPalette::Active, QPalette::WindowText);
+            const QColor link = palette.color(QPalette::Active, QPalette::Link);
+            if (!dark)
+                QCOMPARE(colour, QColor(0, 0, 255));
+            else if (Contrast(link, window) >= 4.5)
+                QCOMPARE(colour, link);
+            else
+                QVERIFY2(Contrast(colour, window) >= 4.5 && colour.blue() > colour.red() &&
+                             colour.blue() > colour.green(),
+                         qPrintable(QStringLiteral("%1 is %2, contrast %3 : 1")
+                                        .arg(name, colour.name())
+                                        .arg(Contrast(colour, window), 0, 'f', 2)));
+        }
+        for (QWidget* w : h.main->window()->findChildren<QWidget*>()) {
+            auto* edit = qobject_cast<QPlainTextEdit*>(w);
+            if (!w->isEnabled() || (TextOf(w).isEmpty() && !edit && !qobject_cast<QComboBox*>(w)))
+                continue;
+            QWidget* drawn = edit ? edit->viewport() : w;
+            const QPalette& p = drawn->palette();
+            const double contrast = Contrast(p.color(QPalette::Active, drawn->foregroundRole()),
+                                             p.color(QPalette::Active, drawn->backgroundRole()));
+            QVERIFY2(contrast >= 4.5,
+                     qPrintable(QStringLiteral("%1: %2 : 1").arg(w->objectName()).arg(contrast, 0, 'f', 2)));
+        }
+    }
+
+    // Whatever style the user picks (-style, QT_STYLE_OVERRIDE, a desktop's setting), every caption fits the
+    // rectangle the layout gives its control, and the palette stays the one that style gives. One row per
+    // installed style; a full test run names the styles it must find (TAVRIX_REQUIRED_STYLES).
+    void noCaptionIsWiderThanItsControl_data() {
+        QTest::addColumn<QString>("style");
+        QStringList styles = QStyleFactory::keys();
+#ifdef TAVRIX_REQUIRED_STYLES
+        for (const QString& required : QStringLiteral(TAVRIX_REQUIRED_STYLES).split(QLatin1Char(',')))
+            if (!styles.contains(required, Qt::CaseInsensitive))
+                styles << required;
+#endif
+        for (const QString& style : styles)
+            QTest::addRow("the %s style", qPrintable(style)) << style;
+    }
+    void noCaptionIsWiderThanItsControl() {
+        QFETCH(QString, style);
+        const auto restore = qScopeGuard([] {
+            QApplication::setStyle(QStringLiteral("Fusion"));
+            QCoreApplication::processEvents();
+        });
+        QVERIFY2(QApplication::setStyle(style), qPrintable(style + QStringLiteral(" is not installed")));
+        const QColor usersWindow = QApplication::palette().color(QPalette::Window);
+        UseLayoutStyle(); // as modStartup::Main does first
+        MainWindowHarness h;
+        h.main->Load();
+        QCOMPARE(h.main->window()->palette().color(QPalette::Window), usersWindow);
+        const auto fits = [](QWidget* w, int textLeft, const QString& text) {
+            const int right = textLeft + w->fontMetrics().horizontalAdvance(text);
+            return right <= w->width() ? QString()
+                                       : QStringLiteral("%1: \"%2\" ends at %3 of %4")
+                                             .arg(w->objectName(), text)
+                                             .arg(right)
+                                             .arg(w->width());
+        };
+        for (QAbstractButton* button : h.main->window()->findChildren<QAbstractButton*>()) {
+            QString clipped;
+            if (auto* tool = qobject_cast<QToolButton*>(button)) {
+                // Beside its icon, four pixels apart: even without any margin it must fit.
+                clipped = fits(tool, tool->iconSize().width() + 4, tool->text());
+            } else {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
+                const QRect contents = button->style()->subElementRect(
+                    radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+                clipped = fits(button, contents.left(), button->text());
+            }
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
+        }
+        for (QGroupBox* box : h.main->window()->findChildren<QGroupBox*>()) {
+            if (box->title().isEmpty())
+                continue;
+            QStyleOptionGroupBox option;
+            option.initFrom(box);
+            option.text = box->title();
+            option.textAlignment = box->alignment();
+            option.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+            const QRect label =
+                box->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, box);
+            const QString clipped =
+                fits(box, label.left(), box->title().replace(QStringLiteral("&&"), QStringLiteral("&")));
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
+        }
     }
 
     void theWindowHasAFixedClientAreaTitleAndIcon() {
@@ -339,6 +527,7 @@ private slots:
 
 private:
     static void RegisterBundledFontsForTest();
+    QPalette m_startPalette;
 };
 
 #include "ui/Fonts.h"

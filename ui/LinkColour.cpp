@@ -1,0 +1,56 @@
+// SPDX-FileCopyrightText: The Tavrix developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ui/LinkColour.h"
+
+#include <QPalette>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavrix {
+
+namespace {
+
+constexpr double kReadableContrast = 4.5; // WCAG 2, level AA, for text of ordinary size
+// Below this luminance white text stands out more than black: the window counts as dark, and white on it
+// reaches 4.58 : 1 at least, so a blue lightened towards white always becomes readable.
+constexpr double kDarkLuminance = 0.1791;
+
+double Linear(int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double Luminance(const QColor& colour) {
+    const QColor rgb = colour.toRgb();
+    return 0.2126 * Linear(rgb.red()) + 0.7152 * Linear(rgb.green()) + 0.0722 * Linear(rgb.blue());
+}
+
+} // namespace
+
+double ContrastRatio(const QColor& first, const QColor& second) {
+    const double a = Luminance(first);
+    const double b = Luminance(second);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+QColor LinkColour(const QPalette& palette) {
+    const QColor blue(0, 0, 255);
+    const QColor window = palette.color(QPalette::Window);
+    if (Luminance(window) >= kDarkLuminance)
+        return blue;
+    const QColor link = palette.color(QPalette::Link);
+    if (ContrastRatio(link, window) >= kReadableContrast)
+        return link;
+    constexpr int kSteps = 64;
+    for (int step = 1; step < kSteps; ++step) {
+        const int grey = 255 * step / kSteps;
+        const QColor lighter(grey, grey, 255);
+        if (ContrastRatio(lighter, window) >= kReadableContrast)
+            return lighter;
+    }
+    return Qt::white;
+}
+
+} // namespace tavrix
