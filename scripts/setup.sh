@@ -17,6 +17,7 @@ PACKAGES=(
     xvfb xauth xdotool xclip x11-utils x11-apps openbox python3
     dbus dbus-x11 at-spi2-core python3-pyatspi python3-gi
     desktop-file-utils appstream lintian gdb
+    sway wl-clipboard wtype qt6-wayland   # the e2e group "wayland": a real compositor, its clipboard and keyboard
 )
 
 tavrix_install_missing() {
