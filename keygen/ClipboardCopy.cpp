@@ -54,7 +54,7 @@ ClipboardWriter::ClipboardWriter(Desktop desktop, QObject* parent) : QObject(par
 
 ClipboardWriter::Desktop ClipboardWriter::RunningDesktop() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland")) ? Desktop::Wayland
-                                                                                  : Desktop::X11OrOther;
+                                                                                : Desktop::X11OrOther;
 }
 
 void ClipboardWriter::copy(const QString& key) {
