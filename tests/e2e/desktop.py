@@ -169,11 +169,36 @@ class _Xlib:
         check(status != 0, f"the X server refused the close request for window {window}")
 
 
-class Desktop:
-    """Xvfb plus openbox on a display number Xvfb picks itself (-displayfd tries them until one is free)."""
+class _Session:
+    """What a desktop holds: the processes started for it, and the one that holds the text we put on its
+    clipboard."""
 
     def __init__(self):
         self.processes = []
+        self._clipboard_owner = None
+
+    def _end_processes(self):
+        """Ends the clipboard's holder, then every process of the desktop, the last started first."""
+        self._stop_clipboard_owner()
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.kill()
+            process.wait(timeout=10)
+        self.processes.clear()
+
+    def _stop_clipboard_owner(self):
+        if self._clipboard_owner is not None:
+            if self._clipboard_owner.poll() is None:
+                self._clipboard_owner.kill()
+            self._clipboard_owner.wait(timeout=10)
+            self._clipboard_owner = None
+
+
+class Desktop(_Session):
+    """Xvfb plus openbox on a display number Xvfb picks itself (-displayfd tries them until one is free)."""
+
+    def __init__(self):
+        super().__init__()
         self.display = None
         xvfb, number = _start_server(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten",
                                       "tcp", "-noreset"], "Xvfb", "a display number")
@@ -188,7 +213,6 @@ class Desktop:
                                                stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver))
         wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 10,
                  "the window manager")
-        self._clipboard_owner = None
         self._xlib = _Xlib(self.display)
         self.program_env = {"DISPLAY": self.display, "DBUS_SESSION_BUS_ADDRESS": self.env["DBUS_SESSION_BUS_ADDRESS"]}
 
@@ -206,12 +230,7 @@ class Desktop:
 
     def close(self):
         self._xlib.close()
-        self._stop_clipboard_owner()
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.kill()
-            process.wait(timeout=10)
-        self.processes.clear()
+        self._end_processes()
         shutil.rmtree(self._config, ignore_errors=True)
 
     # ---- X tools ---------------------------------------------------------------------------------------
@@ -317,22 +336,15 @@ class Desktop:
         self._clipboard_owner = owner
         wait_for(lambda: self.clipboard_text() == text, 5, "our own text on the clipboard")
 
-    def _stop_clipboard_owner(self):
-        if self._clipboard_owner is not None:
-            if self._clipboard_owner.poll() is None:
-                self._clipboard_owner.kill()
-            self._clipboard_owner.wait(timeout=10)
-            self._clipboard_owner = None
 
-
-class WaylandDesktop:
+class WaylandDesktop(_Session):
     """Headless sway, run as an unprivileged user (sway will not run as root), with a virtual keyboard
     attached for the whole run as on a real seat; the Wayland tools (wl-clipboard, wtype, swaymsg) run as
     that user too, and so must the programs (Program(..., user=desktop.user)). Windows are sway's container
     ids, found in its tree by process id."""
 
     def __init__(self, user="nobody"):
-        self.processes = []
+        super().__init__()
         self.user = user
         entry = pwd.getpwnam(user)
         self._ids = (entry.pw_uid, entry.pw_gid)
@@ -364,19 +376,13 @@ class WaylandDesktop:
         self.processes.append(keyboard)
         wait_for(lambda: '"type": "keyboard"' in self.run("swaymsg", "-t", "get_inputs").stdout, 10,
                  "the virtual keyboard on sway's seat")
-        self._clipboard_owner = None
 
     def _sway_socket(self, pid):
         path = os.path.join(self.runtime, f"sway-ipc.{self._ids[0]}.{pid}.sock")
         return path if os.path.exists(path) else None
 
     def close(self):
-        self._stop_clipboard_owner()
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.kill()
-            process.wait(timeout=10)
-        self.processes.clear()
+        self._end_processes()
         shutil.rmtree(self.root, ignore_errors=True)
 
     def log_lines(self, text):
@@ -443,13 +449,6 @@ class WaylandDesktop:
                                                  env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                                  preexec_fn=_child_setup(self._ids, None))
         wait_for(lambda: self.clipboard_data("text/plain") == text, 5, "our own text on the clipboard")
-
-    def _stop_clipboard_owner(self):
-        if self._clipboard_owner is not None:
-            if self._clipboard_owner.poll() is None:
-                self._clipboard_owner.kill()
-            self._clipboard_owner.wait(timeout=10)
-            self._clipboard_owner = None
 
     def watch_clipboard(self):
         return ClipboardWatch(self)
