@@ -25,7 +25,6 @@ bool IsUserInput(const QEvent& event) {
     switch (event.type()) {
     case QEvent::KeyPress:
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonDblClick:
     case QEvent::TouchBegin:
     case QEvent::TabletPress:
         return event.spontaneous();

@@ -34,8 +34,6 @@ public:
     static Desktop RunningDesktop();
 
     void copy(const QString& key);
-    // Whether a copy is being held back until the user's first input.
-    bool holding() const { return m_held.has_value(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
