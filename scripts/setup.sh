@@ -31,6 +31,7 @@ PACKAGES=(
     desktop-file-utils appstream lintian gdb
     reuse       # install_reuse_lint
     adwaita-qt6 qt6-gtk-platformtheme   # the Qt styles and the GTK theme the window's look is checked under
+    sway wl-clipboard wtype qt6-wayland   # the e2e group "wayland": a real compositor, its clipboard and keyboard
 )
 
 # Installs those of the packages named that are missing.

@@ -4,7 +4,6 @@
 #include "ui/wMain.h"
 
 #include "TavrixVersion.h"
-#include "keygen/ClipboardCopy.h"
 #include "keygen/KeyAssembly.h"
 #include "settings/SettingDecoding.h"
 #include "ui/Accessibility.h"
@@ -16,9 +15,7 @@
 #include "ui/SettingsAccess.h"
 #include "ui_wMain.h"
 
-#include <QClipboard>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QLoggingCategory>
 #include <QPointer>
 #include <QScopeGuard>
@@ -350,8 +347,7 @@ void wMain::GenerateEvent() {
 
 void wMain::CopyToClipboard() {
     Load();
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        CopyKeyToClipboard(*clipboard, m_ui->txtKey->toPlainText());
+    m_clipboard.copy(m_ui->txtKey->toPlainText());
 }
 
 void wMain::tmrSplashClose_Timer() {

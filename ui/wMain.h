@@ -20,6 +20,7 @@
 // A key travels: tbrMisc button "_generatekey" -> GenerateKey -> TryAssembleKey (GetRnd / GetWord) -> txtKey
 // -> CopyToClipboard.
 
+#include "keygen/ClipboardCopy.h"
 #include "keygen/KeyStrength.h"
 #include "keygen/WordSource.h"
 #include "settings/SettingKeys.h"
@@ -116,6 +117,7 @@ private:
     MainWindowServices m_services;
     WordSource m_words;
     KeyStrengthMeter m_strength; // the figure in txtKey's tooltip
+    ClipboardWriter m_clipboard{ClipboardWriter::RunningDesktop()};
     ModuleHandle m_hMod = 0;
     int m_unloadCount = 0;
     mutable ImageList m_imlMain; // filled on first use, see imlMain()

@@ -10,6 +10,7 @@ leaves nothing running; the normal way out is Desktop.close() and Program.stop()
 
 import argparse
 import ctypes
+import json
 import os
 import pwd
 import re
@@ -69,14 +70,21 @@ def _reported_line(read_end, who, what, seconds=10):
     return text.decode().strip()
 
 
-def _start_server(arguments, who, what, **popen):
+def _start_server(arguments, who, what, prepare=None, log=None, ids=None, **popen):
     """Starts a server that writes one line to a file descriptor once it is ready; arguments holds "{fd}"
-    where that descriptor's number goes. Returns the process and the line (see _reported_line)."""
+    where that descriptor's number goes, and prepare(fd), when given, is called with that number before the
+    start (to write it into a configuration file). The server's output goes to the file log, else nowhere;
+    it runs as the user and group ids, else as this user. Returns the process and the line (see
+    _reported_line)."""
     read_end, write_end = os.pipe()
     try:
+        if prepare:
+            prepare(write_end)
+        output = open(log, "wb") if log else subprocess.DEVNULL
         process = subprocess.Popen([a.replace("{fd}", str(write_end)) for a in arguments], pass_fds=(write_end,),
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                   preexec_fn=_die_with_driver, **popen)
+                                   stdout=output, stderr=output, preexec_fn=_child_setup(ids, None), **popen)
+        if log:
+            output.close()
         os.close(write_end)
         write_end = None
         try:
@@ -164,11 +172,36 @@ class _Xlib:
         check(status != 0, f"the X server refused the close request for window {window}")
 
 
-class Desktop:
-    """Xvfb plus openbox on a display number Xvfb picks itself (-displayfd tries them until one is free)."""
+class _Session:
+    """What a desktop holds: the processes started for it, and the one that holds the text we put on its
+    clipboard."""
 
     def __init__(self):
         self.processes = []
+        self._clipboard_owner = None
+
+    def _end_processes(self):
+        """Ends the clipboard's holder, then every process of the desktop, the last started first."""
+        self._stop_clipboard_owner()
+        for process in reversed(self.processes):
+            if process.poll() is None:
+                process.kill()
+            process.wait(timeout=10)
+        self.processes.clear()
+
+    def _stop_clipboard_owner(self):
+        if self._clipboard_owner is not None:
+            if self._clipboard_owner.poll() is None:
+                self._clipboard_owner.kill()
+            self._clipboard_owner.wait(timeout=10)
+            self._clipboard_owner = None
+
+
+class Desktop(_Session):
+    """Xvfb plus openbox on a display number Xvfb picks itself (-displayfd tries them until one is free)."""
+
+    def __init__(self):
+        super().__init__()
         self.display = None
         xvfb, number = _start_server(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1024x768x24", "-nolisten",
                                       "tcp", "-noreset"], "Xvfb", "a display number")
@@ -183,8 +216,8 @@ class Desktop:
                                                stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver))
         wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 10,
                  "the window manager")
-        self._clipboard_owner = None
         self._xlib = _Xlib(self.display)
+        self.program_env = {"DISPLAY": self.display, "DBUS_SESSION_BUS_ADDRESS": self.env["DBUS_SESSION_BUS_ADDRESS"]}
 
     def _start_session_bus(self):
         """A session bus of this desktop's own, as a desktop session has, so that a program started here does
@@ -200,12 +233,7 @@ class Desktop:
 
     def close(self):
         self._xlib.close()
-        self._stop_clipboard_owner()
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.kill()
-            process.wait(timeout=10)
-        self.processes.clear()
+        self._end_processes()
         shutil.rmtree(self._config, ignore_errors=True)
 
     # ---- X tools ---------------------------------------------------------------------------------------
@@ -223,6 +251,12 @@ class Desktop:
                 return [int(w) for w in result.stdout.split()]
             time.sleep(0.05)
         return []
+
+    def windows_of(self, pid, visible_only=True):
+        """Top-level windows of the process that are on screen (or merely exist)."""
+        found = self.search(*(["--onlyvisible"] if visible_only else []), "--pid", str(pid))
+        # Qt's helper windows carry no pid; its real windows do. Only those count.
+        return found if visible_only else [w for w in found if self.name(w) is not None]
 
     def name(self, window):
         result = self.run("xdotool", "getwindowname", str(window))
@@ -311,12 +345,165 @@ class Desktop:
         self._clipboard_owner = owner
         wait_for(lambda: self.clipboard_text() == text, 5, "our own text on the clipboard")
 
-    def _stop_clipboard_owner(self):
-        if self._clipboard_owner is not None:
-            if self._clipboard_owner.poll() is None:
-                self._clipboard_owner.kill()
-            self._clipboard_owner.wait(timeout=10)
-            self._clipboard_owner = None
+
+class WaylandDesktop(_Session):
+    """Headless sway, run as an unprivileged user (sway will not run as root), with a virtual keyboard
+    attached for the whole run as on a real seat; the Wayland tools (wl-clipboard, wtype, swaymsg) run as
+    that user too, and so must the programs (Program(..., user=desktop.user)). Windows are sway's container
+    ids, found in its tree by process id."""
+
+    def __init__(self, user="nobody"):
+        super().__init__()
+        self.user = user
+        entry = pwd.getpwnam(user)
+        self._ids = (entry.pw_uid, entry.pw_gid)
+        self.root = tempfile.mkdtemp(prefix="tavrix-e2e-sway-", dir=_TMP)
+        os.chmod(self.root, 0o755)
+        self.runtime = os.path.join(self.root, "runtime")
+        os.mkdir(self.runtime, 0o700)
+        os.chown(self.runtime, *self._ids)
+        self.log = os.path.join(self.root, "sway.log")
+        config = os.path.join(self.root, "sway.conf")
+
+        def write_config(fd):
+            # sway runs a configuration's exec lines once clients can connect.
+            with open(config, "w") as file:
+                file.write(f"xwayland disable\nexec printf '%s\\n' \"$WAYLAND_DISPLAY\" >&{fd}\n")
+        self.env = {"PATH": "/usr/bin:/bin", "HOME": self.runtime, "XDG_RUNTIME_DIR": self.runtime}
+        sway, socket = _start_server(["sway", "--debug", "--config", config], "sway", "its socket",
+                                     prepare=write_config, log=self.log, ids=self._ids,
+                                     env=dict(self.env, WLR_BACKENDS="headless", WLR_LIBINPUT_NO_DEVICES="1",
+                                              WLR_RENDERER="pixman"))
+        self.processes.append(sway)
+        self.env["WAYLAND_DISPLAY"] = socket
+        self.env["SWAYSOCK"] = wait_for(lambda: self._sway_socket(sway.pid), 10, "sway's IPC socket")
+        self.program_env = {"WAYLAND_DISPLAY": os.path.join(self.runtime, socket), "XDG_SESSION_TYPE": "wayland",
+                            "DBUS_SESSION_BUS_ADDRESS": "unix:path=/nonexistent/tavrix-e2e-no-bus"}
+        # The keyboard: a wtype that waits for text on a pipe held open until the desktop closes.
+        keyboard = subprocess.Popen(["wtype", "-"], env=self.env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, preexec_fn=_child_setup(self._ids, None))
+        self.processes.append(keyboard)
+        wait_for(lambda: '"type": "keyboard"' in self.run("swaymsg", "-t", "get_inputs").stdout, 10,
+                 "the virtual keyboard on sway's seat")
+
+    def _sway_socket(self, pid):
+        path = os.path.join(self.runtime, f"sway-ipc.{self._ids[0]}.{pid}.sock")
+        return path if os.path.exists(path) else None
+
+    def close(self):
+        self._end_processes()
+        shutil.rmtree(self.root, ignore_errors=True)
+
+    def log_lines(self, text):
+        """The lines of sway's log that hold text."""
+        with open(self.log, errors="replace") as file:
+            return [line.rstrip("\n") for line in file if text in line]
+
+    def run(self, *args, timeout=10):
+        return subprocess.run(list(args), env=self.env, capture_output=True, timeout=timeout,
+                              preexec_fn=_child_setup(self._ids, None), text=True, errors="surrogateescape")
+
+    # ---- windows and keys ------------------------------------------------------------------------------
+
+    def views(self, pid):
+        """sway's containers of the process's windows, as dictionaries of sway's tree."""
+        result = self.run("swaymsg", "-t", "get_tree", "--raw")
+        if result.returncode != 0:
+            return []
+        found = []
+
+        def walk(node):
+            if node.get("pid") == pid:
+                found.append(node)
+            for child in node.get("nodes", []) + node.get("floating_nodes", []):
+                walk(child)
+        walk(json.loads(result.stdout))
+        return found
+
+    def windows_of(self, pid, visible_only=True):
+        return [view["id"] for view in self.views(pid) if view.get("visible") or not visible_only]
+
+    def focused_window(self, pid, name):
+        """The process's window of that name when it has the keyboard focus, else None."""
+        for view in self.views(pid):
+            if view.get("name") == name and view.get("focused"):
+                return view["id"]
+        return None
+
+    def keys(self, *keys):
+        """Presses keys as xdotool names them ("Tab", "shift+Tab") on the keyboard of a wtype of their own,
+        in the window that has the focus."""
+        for key in keys:
+            *modifiers, name = key.split("+")
+            arguments = [a for m in modifiers for a in ("-M", m)] + ["-k", name] + [a for m in modifiers
+                                                                                  for a in ("-m", m)]
+            result = self.run("wtype", *arguments)
+            check(result.returncode == 0, f"could not press {key}: {result.stderr.strip()}")
+
+    # ---- clipboard -------------------------------------------------------------------------------------
+
+    def clipboard_types(self):
+        """The formats the clipboard's owner offers, or None when nobody holds the clipboard."""
+        result = self.run("wl-paste", "--list-types")
+        return result.stdout.split() if result.returncode == 0 else None
+
+    def clipboard_data(self, mime_type):
+        result = self.run("wl-paste", "--no-newline", "--type", mime_type)
+        return result.stdout if result.returncode == 0 else None
+
+    def set_clipboard(self, text):
+        """Puts text on the clipboard, held by a wl-copy of ours until someone else takes the clipboard."""
+        self._stop_clipboard_owner()
+        self._clipboard_owner = subprocess.Popen(["wl-copy", "--foreground", "--type", "text/plain", text],
+                                                 env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                                 preexec_fn=_child_setup(self._ids, None))
+        wait_for(lambda: self.clipboard_data("text/plain") == text, 5, "our own text on the clipboard")
+
+    def watch_clipboard(self):
+        return ClipboardWatch(self)
+
+
+class ClipboardWatch:
+    """The text of every selection sway's clipboard takes from now on, in order, as wl-paste --watch reports
+    them."""
+
+    _END = b"\0"
+
+    def __init__(self, desktop):
+        self._process = subprocess.Popen(
+            ["wl-paste", "--no-newline", "--type", "text", "--watch", "sh", "-c", 'cat; printf "\\0"'],
+            env=desktop.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL,
+            preexec_fn=_child_setup(desktop._ids, None))
+        self._buffer = b""
+        self.seen = []
+
+    def close(self):
+        if self._process.poll() is None:
+            self._process.kill()
+        self._process.wait(timeout=10)
+        self._process.stdout.close()
+
+    def next(self, timeout, what):
+        """The next selection, waiting at most timeout seconds for it."""
+        deadline = time.monotonic() + timeout
+        while self._END not in self._buffer:
+            ready, _, _ = select.select([self._process.stdout], [], [], max(0.0, deadline - time.monotonic()))
+            if not ready:
+                raise CaseFailure(f"gave up after {timeout} s waiting for {what} (selections seen: {self.seen})")
+            chunk = os.read(self._process.stdout.fileno(), 4096)
+            check(chunk, "wl-paste --watch ended")
+            self._buffer += chunk
+        record, self._buffer = self._buffer.split(self._END, 1)
+        self.seen.append(record.decode("utf-8", errors="surrogateescape"))
+        return self.seen[-1]
+
+    def until(self, wanted, timeout, what):
+        """The first selection from now on for which wanted(text) holds; the ones before it are in seen."""
+        deadline = time.monotonic() + timeout
+        while True:
+            text = self.next(max(0.0, deadline - time.monotonic()), what)
+            if wanted(text):
+                return text
 
 
 class Program:
@@ -376,10 +563,9 @@ class Program:
             for folder, dirs, files in os.walk(self.root):
                 for name in [folder] + [os.path.join(folder, n) for n in dirs + files]:
                     os.lchown(name, *self._ids)
-        self.env = {"DISPLAY": desktop.display, "PATH": opener_folder + ":/usr/bin:/bin",
-                    "XDG_CONFIG_HOME": self.config_home, "HOME": os.path.join(self.root, "home"),
-                    "XDG_RUNTIME_DIR": os.path.join(self.root, "runtime"), "LANG": "C.UTF-8",
-                    "DBUS_SESSION_BUS_ADDRESS": desktop.env["DBUS_SESSION_BUS_ADDRESS"]}
+        self.env = dict(desktop.program_env, PATH=opener_folder + ":/usr/bin:/bin", XDG_CONFIG_HOME=self.config_home,
+                        HOME=os.path.join(self.root, "home"), XDG_RUNTIME_DIR=os.path.join(self.root, "runtime"),
+                        LANG="C.UTF-8")
         if not opener:
             self.env["PATH"] = opener_folder
         # So the suite can also drive a sanitizer build and have its reports end the program with a failure.
@@ -513,12 +699,7 @@ class Program:
 
     def windows(self, visible_only=True):
         """Top-level windows of this program that are on screen (or merely exist)."""
-        criteria = ["--onlyvisible"] if visible_only else []
-        found = self.desktop.search(*criteria, "--pid", str(self.pid)) if self.process else []
-        if self.process and not visible_only:
-            # Qt's helper windows carry no pid; its real windows do. Only those count.
-            found = [w for w in found if self.desktop.name(w) is not None]
-        return found
+        return self.desktop.windows_of(self.pid, visible_only) if self.process else []
 
     def wait_main_window(self, timeout=10):
         """The main window once the window manager shows it (see main_window)."""

@@ -24,7 +24,7 @@ import traceback
 import xml.etree.ElementTree as ElementTree
 
 sys.dont_write_bytecode = True  # keep the source tree clean of __pycache__
-from desktop import CaseFailure, Desktop, Program, check, check_equal, run_groups, wait_for
+from desktop import CaseFailure, Desktop, Program, WaylandDesktop, check, check_equal, run_groups, wait_for
 
 CASE_TIME_LIMIT = 90  # seconds; a case still running then fails and the next one starts
 
@@ -82,13 +82,14 @@ class Suite:
             self.shipped_lines.pop()
         links = open(os.path.join(self.source, "ui", "LinkTargets.h")).read()
         self.sites = {name: re.search(rf'k{name}Site = "([^"]+)"', links).group(1) for name in ("Quorlen", "Vasht")}
+        self.desktop_type = WaylandDesktop if args.group == "wayland" else Desktop
         self.desktop = None
         self.results = []
 
     # ---- running -----------------------------------------------------------------------------------------
 
     def run(self, cases):
-        self.desktop = Desktop()
+        self.desktop = self.desktop_type()
         try:
             for name, case in cases:
                 self._run_case(name, case)
@@ -1054,6 +1055,75 @@ def splash_cases(suite):
     return cases
 
 
+# ================================================================================================================
+# Group "wayland": the program on a Wayland compositor (headless sway), its clipboard read with wl-clipboard
+# ================================================================================================================
+
+def wayland_cases(suite):
+    cases = []
+
+    def start(settings):
+        program = suite.program(settings=settings, user=suite.desktop.user).start()
+        wait_for(lambda: suite.desktop.focused_window(program.pid, "Tavrix v1.01"), 15,
+                 "the main window with the keyboard focus")
+        return program
+
+    def watch_from(text):
+        """Puts text on the clipboard and returns a watch of the selections that follow it."""
+        suite.desktop.set_clipboard(text)
+        watch = suite.desktop.watch_clipboard()
+        watch.until(lambda seen: seen == text, 5, "the watch to report the clipboard as it is")
+        return watch
+
+    def copy_button():
+        # On the freshly shown generate page: past the page buttons and the key field to the action buttons,
+        # along to the second, and press it.
+        suite.desktop.keys("Tab", "Tab", "Right", "space")
+
+    def sway_said():
+        return "\n      ".join(["sway said:"] + suite.desktop.log_lines("selection")[-5:])
+
+    def startup_key():
+        watch = watch_from("sentinel")
+        try:
+            program = start(startup_settings(1, 0, 0))
+            # The user's first input in the window: a key that does nothing there. The key made at start-up
+            # reaches the clipboard by then at the latest, and nothing else does before it.
+            suite.desktop.keys("Shift_L")
+            try:
+                key = watch.until(lambda seen: seen != "sentinel", 10, "a new selection after the first key press")
+            except CaseFailure as failure:
+                raise CaseFailure(f"{failure}\n      {sway_said()}")
+            suite.check_key(key, 1, 0, 0)
+            # It is the key the window shows: "Copy to Clipboard" puts the same again.
+            watch.close()
+            watch = watch_from("sentinel 2")
+            copy_button()
+            check_equal(watch.until(lambda seen: seen != "sentinel 2", 10, "the key field on the clipboard"), key,
+                        "the key the window shows")
+            check(program.running(), "the program ended")
+        finally:
+            watch.close()
+    cases.append(("a key made at start-up reaches the Wayland clipboard by the user's first key press, and is the "
+                  "key the window shows", startup_key))
+
+    def copy_button_with_hint():
+        start(startup_settings(1, 0, 0, copy=0))
+        watch = watch_from("sentinel")
+        try:
+            copy_button()
+            key = watch.until(lambda seen: seen != "sentinel", 10, "a new selection after the press")
+            suite.check_key(key, 1, 0, 0)
+            types = suite.desktop.clipboard_types() or []
+            check(PASSWORD_HINT in types, f"the clipboard offers {types}, without {PASSWORD_HINT}")
+            check_equal(suite.desktop.clipboard_data(PASSWORD_HINT), "secret", f"the clipboard's {PASSWORD_HINT}")
+        finally:
+            watch.close()
+    cases.append(('"Copy to Clipboard" puts the key on the Wayland clipboard with the password-manager hint',
+                  copy_button_with_hint))
+    return cases
+
+
 def fill_file_system(folder, free_pages):
     """Fills the file system at folder with 4 KiB files until it is full, then removes free_pages of them."""
     fillers = []
@@ -1073,7 +1143,7 @@ def fill_file_system(folder, free_pages):
 
 
 GROUPS = {"window": window_cases, "dictionary": dictionary_cases, "settings": settings_cases,
-          "keyboard": keyboard_cases, "opener": opener_cases, "splash": splash_cases}
+          "keyboard": keyboard_cases, "opener": opener_cases, "splash": splash_cases, "wayland": wayland_cases}
 
 
 if __name__ == "__main__":
