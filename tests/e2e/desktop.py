@@ -762,7 +762,8 @@ class Program:
         seen = []
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            check(self.running(), f"the program ended while loading; it said: {self.error_output()!r}")
+            check(self.running(), f"the program ended while loading (status {self.process.returncode}); it said: "
+                  f"{self.error_output()!r}")
             boxes = self.boxes()
             if boxes:
                 for window, _ in boxes:
