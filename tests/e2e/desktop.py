@@ -282,6 +282,10 @@ class Desktop(_Session):
         return (int(re.search(r"Absolute upper-left X: +(-?\d+)", info).group(1)),
                 int(re.search(r"Absolute upper-left Y: +(-?\d+)", info).group(1)))
 
+    def override_redirect(self, window):
+        """Whether the window bypasses the window manager, as a list's drop-down does."""
+        return "Override Redirect State: yes" in self.run("xwininfo", "-id", str(window)).stdout
+
     def is_dialog(self, window):
         return "_NET_WM_WINDOW_TYPE_DIALOG" in self.run("xprop", "-id", str(window), "_NET_WM_WINDOW_TYPE").stdout
 

@@ -862,8 +862,12 @@ def close_by_keyboard(program):
     reaches the program after every key pressed before it, so what the keys did is done when it ends."""
     window = program.main_window_any_state()
     check(window is not None, "the main window is gone")
-    # Escape first, for a list that the keys may have opened.
-    program.desktop.keys(window, "Escape", "alt+F4")
+    # Escape first, for a list that the keys may have opened. An open list holds the keyboard until it has
+    # closed, and an Alt+F4 pressed before then never reaches the window manager.
+    program.desktop.keys(window, "Escape")
+    wait_for(lambda: not any(program.desktop.override_redirect(w) for w in program.windows()), 5,
+             "the program's pop-ups to close")
+    program.desktop.keys(window, "alt+F4")
     return program.wait_exit(10)
 
 
