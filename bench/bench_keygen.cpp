@@ -14,6 +14,7 @@
 #include <benchmark/benchmark.h>
 #include <cstring>
 #include <optional>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace tavrix;
@@ -215,6 +216,40 @@ void LongLineDictionaryBench(benchmark::State& state) {
     state.counters["MiB_read_per_key"] = double(bytes) / double(state.iterations()) / (1 << 20);
 }
 
+// A dictionary of one line of 512 MiB: the time until the "GetWord() Error.." box, whose text shows only
+// the start of that line, and the process's peak resident memory (run this benchmark alone, with
+// --benchmark_filter=OneHugeLineDictionaryBench, for the peak to be its own).
+void OneHugeLineDictionaryBench(benchmark::State& state) {
+    QTemporaryDir folder;
+    {
+        QFile file(QDir(folder.path()).filePath(QStringLiteral("dict.txt")));
+        if (!file.open(QIODevice::WriteOnly)) {
+            state.SkipWithError("cannot write dict.txt");
+            return;
+        }
+        const QByteArray piece(1 << 20, 'w');
+        for (int n = 0; n < 512; ++n) {
+            if (file.write(piece) != piece.size()) {
+                state.SkipWithError("cannot write dict.txt");
+                return;
+            }
+        }
+        file.write("\r\n");
+    }
+    SystemRandomSource random;
+    CountingSink sink;
+    WordSource words(random, sink, {folder.path()});
+    for (auto _ : state) {
+        auto key = TryAssembleKey(words, 26, QStringLiteral("ASCII"), QStringLiteral("1"));
+        benchmark::DoNotOptimize(key);
+    }
+    if (sink.count != static_cast<int>(state.iterations()))
+        state.SkipWithError("a generation did not end in its box");
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_RSS_MiB"] = double(usage.ru_maxrss) / 1024;
+}
+
 } // namespace
 
 BENCHMARK(RandomDrawBench);
@@ -235,5 +270,6 @@ BENCHMARK_CAPTURE(DictionaryFloorBench, words_256, 58);
 BENCHMARK(GetWordBench)->Arg(0)->Arg(3)->Arg(4)->Arg(5)->Arg(6);
 BENCHMARK(GetWordFloorBench)->Arg(0)->Arg(3)->Arg(4)->Arg(5)->Arg(6);
 BENCHMARK(LongLineDictionaryBench)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(OneHugeLineDictionaryBench)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 BENCHMARK_MAIN();
