@@ -228,7 +228,8 @@ private slots:
             << "file"
             << "cat\r\n" + QByteArray(1022, 'q') + "\xe2\x82\xac" + QByteArray(2 * kChunk, 'q') << 0 << 3
             << "lPos = 0\r\nlCount = 1\r\nsBuffer = " + QString(1022, 'q') +
-                   QString::number(2 * kChunk + 1025) .prepend("... (cut: the line has ") + " bytes)\r\nlRequiredLength = 3";
+                   QString::number(2 * kChunk + 1025).prepend("... (cut: the line has ") +
+                   " bytes)\r\nlRequiredLength = 3";
         QTest::newRow("a search near the end of 27000 lines can still fail")
             << "file" << Lines(27000) << 26999 << 6
             << "lPos = 26999\r\nlCount = 27000\r\nsBuffer = w26999\r\nlRequiredLength = 6";

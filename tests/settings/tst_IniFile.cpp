@@ -106,7 +106,8 @@ private slots:
             << QByteArray("[General]\nSettings\\Key%20Type=7\n") << "Settings"
             << "Key Type";
         QTest::newRow("the group's own section wins over a key reaching into it from a later [General]")
-            << s + "Key%20Type=1\n[General]\nSettings\\Key%20Type=0\n" << "Settings"
+            << s + "Key%20Type=1\n[General]\nSettings\\Key%20Type=0\n"
+            << "Settings"
             << "Key Type";
         QTest::newRow("a unicode escape in the key") << s + "%U00E9t%E9=1\n"
                                                      << "Settings" << QString::fromUtf8("\xc3\xa9t\xc3\xa9");

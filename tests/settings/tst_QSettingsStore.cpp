@@ -6,11 +6,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
-
-#include <QLockFile>
 
 #include <atomic>
 #include <chrono>
@@ -104,8 +103,8 @@ void tst_QSettingsStore::initTestCase() {
     QVERIFY(qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path())));
     QVERIFY(m_system.isValid());
     // A relative entry is no folder of administrators' files.
-    QVERIFY(qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_system.filePath(QStringLiteral("first")) + ":relative:" +
-                                                         m_system.filePath(QStringLiteral("second")))));
+    QVERIFY(qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_system.filePath(QStringLiteral("first")) +
+                                                         ":relative:" + m_system.filePath(QStringLiteral("second")))));
 }
 
 void tst_QSettingsStore::init() {
@@ -670,7 +669,8 @@ void tst_QSettingsStore::administratorsFilesAreReadBelowTheUsersAndNeverWritten(
         writeFile(app, user);
 
     const QSettings reference(QSettings::NativeFormat, QSettings::UserScope, app, app);
-    const QString expected = reference.value(QStringLiteral("Settings/Key Strength"), QStringLiteral("<absent>")).toString();
+    const QString expected =
+        reference.value(QStringLiteral("Settings/Key Strength"), QStringLiteral("<absent>")).toString();
     QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("<absent>")),
              expected);
 

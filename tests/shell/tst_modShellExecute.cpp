@@ -38,7 +38,8 @@ exit "${TAVRIX_STANDIN_EXIT:-0}"
 const QString kFailureTitle = QStringLiteral("ShellExe()");
 const QString kFailureText = QStringLiteral("An unexpected error occured:\r\n    Maybe file doesn't exist?");
 
-enum class Opener { ExitsZero, ExitsThree, Crashes, Missing };
+// RelativeOnly: PATH holds only a relative entry that leads from the current folder to the stand-in.
+enum class Opener { ExitsZero, ExitsThree, Crashes, Missing, RelativeOnly };
 
 // What the stand-in wrote on its last run.
 struct OpenerRun {
@@ -135,6 +136,8 @@ void tst_modShellExecute::useOpener(Opener opener) {
     qputenv("PATH", QFile::encodeName(dir) + ':' + m_savedPath);
     if (opener == Opener::Missing)
         qputenv("PATH", QFile::encodeName(dir));
+    if (opener == Opener::RelativeOnly)
+        qputenv("PATH", "../opener");
     qputenv("TAVRIX_STANDIN_EXIT", opener == Opener::ExitsThree ? "3" : "0");
     qputenv("TAVRIX_STANDIN_CRASH", opener == Opener::Crashes ? "1" : "0");
 }
@@ -236,6 +239,8 @@ void tst_modShellExecute::launchOutcome_data() {
             << Opener::Crashes << QString() << wait << true;
         QTest::addRow("no opener on PATH shows the failure box%s", suffix)
             << Opener::Missing << QString() << wait << true;
+        QTest::addRow("an opener found only through a relative PATH entry is not run%s", suffix)
+            << Opener::RelativeOnly << QString() << wait << true;
         QTest::addRow("a working directory that does not exist shows the failure box%s", suffix)
             << Opener::ExitsZero << missingDir << wait << true;
     }
