@@ -12,12 +12,14 @@
 #include <QtTest>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
@@ -32,7 +34,18 @@ namespace {
 
 const QString kSection = QString::fromLatin1(tavrix::kSettingsSection);
 
+std::atomic<bool> g_syncFails{false};
+
 } // namespace
+
+// Every fsync of this program comes here, so that a row can have the disk refuse to sync.
+extern "C" int fsync(int fd) {
+    if (g_syncFails) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 class tst_QSettingsStore : public QObject {
     Q_OBJECT
@@ -409,6 +422,7 @@ void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte_data() {
     QTest::newRow("a file size limit above the lock file but below the settings file") << qint64(1024);
     QTest::newRow("a file size limit of 4 KiB") << qint64(4096);
     QTest::newRow("a file size limit of zero bytes") << qint64(0);
+    QTest::newRow("no limit, but the disk refuses to sync the new file") << qint64(-1);
 }
 
 void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
@@ -430,9 +444,12 @@ void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
     rlimit limit = oldLimit;
     limit.rlim_cur = static_cast<rlim_t>(sizeLimit);
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    if (sizeLimit >= 0)
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    g_syncFails = sizeLimit < 0;
     const tavrix::WriteOutcome outcome =
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    g_syncFails = false;
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &oldLimit), 0);
     std::signal(SIGXFSZ, oldHandler);
 

@@ -12,7 +12,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <optional>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,11 +23,16 @@ using tavrix::test::RecordingMessageSink;
 
 namespace {
 
-// Stands in for xdg-open: writes its working directory and arguments to $TAVRIX_STANDIN_LOG, optionally sleeps,
+// Stands in for xdg-open: writes the signals blocked when it started, its working directory and arguments to $TAVRIX_STANDIN_LOG, optionally sleeps,
 // appends an end marker, then exits with $TAVRIX_STANDIN_EXIT or kills itself with SIGSEGV.
 constexpr char kStandInOpener[] = R"script(#!/bin/sh
 log="$TAVRIX_STANDIN_LOG"
+# The signals it was started with blocked, read before it starts any command of its own.
+while IFS= read -r line; do
+    case "$line" in SigBlk:*) blocked="${line#SigBlk:}" ;; esac
+done < /proc/$$/status
 {
+    printf 'blocked:%s\n' "$blocked"
     printf 'cwd:%s\n' "$(pwd -P)"
     for a in "$@"; do printf 'arg:%s\n' "$a"; done
 } > "$log"
@@ -43,6 +50,7 @@ enum class Opener { ExitsZero, ExitsThree, Crashes, Missing, RelativeOnly };
 
 // What the stand-in wrote on its last run.
 struct OpenerRun {
+    QString blockedSignals; // as /proc/PID/status shows them, in hexadecimal
     QString workingDirectory;
     QStringList arguments;
     bool ended = false;
@@ -153,7 +161,9 @@ std::optional<OpenerRun> tst_modShellExecute::lastRun() const {
         return std::nullopt;
     OpenerRun run;
     for (const QString& line : QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("cwd:")))
+        if (line.startsWith(QLatin1String("blocked:")))
+            run.blockedSignals = line.mid(8).trimmed();
+        else if (line.startsWith(QLatin1String("cwd:")))
             run.workingDirectory = line.mid(4);
         else if (line.startsWith(QLatin1String("arg:")))
             run.arguments << line.mid(4);
@@ -190,10 +200,17 @@ void tst_modShellExecute::argumentsReachTheOpener() {
     QFETCH(QStringList, expected);
     RecordingMessageSink sink;
 
+    // A signal this program blocks is not blocked for the opener.
+    sigset_t usr1, before;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    QCOMPARE(::pthread_sigmask(SIG_BLOCK, &usr1, &before), 0);
     ShellExe(file, parameters, 0, kShowNormal, QString(), false, sink);
+    QCOMPARE(::pthread_sigmask(SIG_SETMASK, &before, nullptr), 0);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
+    QCOMPARE(run->blockedSignals, QStringLiteral("0000000000000000"));
     QCOMPARE(run->arguments, expected);
     QCOMPARE(sink.messages.size(), 0);
 }
