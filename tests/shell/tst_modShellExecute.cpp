@@ -23,8 +23,9 @@ using tavrix::test::RecordingMessageSink;
 
 namespace {
 
-// Stands in for xdg-open: writes the signals blocked when it started, its working directory and arguments to $TAVRIX_STANDIN_LOG, optionally sleeps,
-// appends an end marker, then exits with $TAVRIX_STANDIN_EXIT or kills itself with SIGSEGV.
+// Stands in for xdg-open: writes the signals blocked when it started, its working directory and arguments to
+// $TAVRIX_STANDIN_LOG, optionally sleeps, appends an end marker, then exits with $TAVRIX_STANDIN_EXIT or kills itself
+// with SIGSEGV.
 constexpr char kStandInOpener[] = R"script(#!/bin/sh
 log="$TAVRIX_STANDIN_LOG"
 # The signals it was started with blocked, read before it starts any command of its own.
