@@ -34,6 +34,7 @@ while IFS= read -r line; do
 done < /proc/$$/status
 {
     printf 'blocked:%s\n' "$blocked"
+    printf 'stdin:%s\n' "$(readlink /proc/$$/fd/0)"
     printf 'cwd:%s\n' "$(pwd -P)"
     for a in "$@"; do printf 'arg:%s\n' "$a"; done
 } > "$log"
@@ -52,6 +53,7 @@ enum class Opener { ExitsZero, ExitsThree, Crashes, Missing, RelativeOnly };
 // What the stand-in wrote on its last run.
 struct OpenerRun {
     QString blockedSignals; // as /proc/PID/status shows them, in hexadecimal
+    QString input;          // what its standard input is
     QString workingDirectory;
     QStringList arguments;
     bool ended = false;
@@ -164,6 +166,8 @@ std::optional<OpenerRun> tst_modShellExecute::lastRun() const {
     for (const QString& line : QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1String("blocked:")))
             run.blockedSignals = line.mid(8).trimmed();
+        else if (line.startsWith(QLatin1String("stdin:")))
+            run.input = line.mid(6);
         else if (line.startsWith(QLatin1String("cwd:")))
             run.workingDirectory = line.mid(4);
         else if (line.startsWith(QLatin1String("arg:")))
@@ -201,17 +205,25 @@ void tst_modShellExecute::argumentsReachTheOpener() {
     QFETCH(QStringList, expected);
     RecordingMessageSink sink;
 
-    // A signal this program blocks is not blocked for the opener.
+    // Neither a signal this program blocks nor its standard input (here a pipe) reaches the opener.
     sigset_t usr1, before;
     sigemptyset(&usr1);
     sigaddset(&usr1, SIGUSR1);
+    int input[2];
+    QCOMPARE(::pipe(input), 0);
+    const int savedInput = ::dup(STDIN_FILENO);
+    QCOMPARE(::dup2(input[0], STDIN_FILENO), STDIN_FILENO);
     QCOMPARE(::pthread_sigmask(SIG_BLOCK, &usr1, &before), 0);
     ShellExe(file, parameters, 0, kShowNormal, QString(), false, sink);
     QCOMPARE(::pthread_sigmask(SIG_SETMASK, &before, nullptr), 0);
+    QCOMPARE(::dup2(savedInput, STDIN_FILENO), STDIN_FILENO);
+    for (const int fd : {savedInput, input[0], input[1]})
+        ::close(fd);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
     QCOMPARE(run->blockedSignals, QStringLiteral("0000000000000000"));
+    QCOMPARE(run->input, QStringLiteral("/dev/null"));
     QCOMPARE(run->arguments, expected);
     QCOMPARE(sink.messages.size(), 0);
 }

@@ -223,6 +223,11 @@ private slots:
         QCOMPARE(FocusName(), QStringLiteral("tbrMisc_2"));
         PressKey(Qt::Key(key));
         QCOMPARE(QGuiApplication::clipboard()->text(), h.text());
+        // Left and entered again, the row takes the focus at the button that had it last.
+        PressKey(Qt::Key_Tab);
+        QCOMPARE(FocusName(), QStringLiteral("cboKeyType"));
+        PressKey(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(FocusName(), QStringLiteral("tbrMisc_2"));
     }
 
     void pageButtonsAreAnnouncedAsPageTabsOfOneList() {
