@@ -102,6 +102,9 @@ private slots:
                                                    << "k";
         QTest::newRow("a lower-case general section") << QByteArray("[general]\nk=1\n") << ""
                                                       << "k";
+        QTest::newRow("a section written as %General is a group named General")
+            << QByteArray("k=0\n[%General]\nk=1\n") << "General"
+            << "k";
         QTest::newRow("a key with a backslash reaches into a group")
             << QByteArray("[General]\nSettings\\Key%20Type=7\n") << "Settings"
             << "Key Type";
