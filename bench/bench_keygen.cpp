@@ -186,20 +186,26 @@ void GetWordFloorBench(benchmark::State& state) {
     ScanRounds(state, reads);
 }
 
+// Writes folder/dict.txt: piece `count` times, then tail.
+bool WriteDictionary(const QTemporaryDir& folder, const QByteArray& piece, int count, const QByteArray& tail) {
+    QFile file(QDir(folder.path()).filePath(QStringLiteral("dict.txt")));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int n = 0; n < count; ++n) {
+        if (file.write(piece) != piece.size())
+            return false;
+    }
+    return file.write(tail) == tail.size();
+}
+
 // A dictionary no key can come from: 27,000 lines of 7,800 letters, so every first word overshoots a
 // 128-bit key. One generation ends in the GenerateKey() box once it has read its byte budget; this is the
 // time from the press of the button to that box.
 void LongLineDictionaryBench(benchmark::State& state) {
     QTemporaryDir folder;
-    {
-        QFile file(QDir(folder.path()).filePath(QStringLiteral("dict.txt")));
-        if (!file.open(QIODevice::WriteOnly)) {
-            state.SkipWithError("cannot write dict.txt");
-            return;
-        }
-        const QByteArray line = QByteArray(7800, 'w') + "\r\n";
-        for (int n = 0; n < 27000; ++n)
-            file.write(line);
+    if (!WriteDictionary(folder, QByteArray(7800, 'w') + "\r\n", 27000, QByteArray())) {
+        state.SkipWithError("cannot write dict.txt");
+        return;
     }
     SystemRandomSource random;
     CountingSink sink;
@@ -221,20 +227,9 @@ void LongLineDictionaryBench(benchmark::State& state) {
 // --benchmark_filter=OneHugeLineDictionaryBench, for the peak to be its own).
 void OneHugeLineDictionaryBench(benchmark::State& state) {
     QTemporaryDir folder;
-    {
-        QFile file(QDir(folder.path()).filePath(QStringLiteral("dict.txt")));
-        if (!file.open(QIODevice::WriteOnly)) {
-            state.SkipWithError("cannot write dict.txt");
-            return;
-        }
-        const QByteArray piece(1 << 20, 'w');
-        for (int n = 0; n < 512; ++n) {
-            if (file.write(piece) != piece.size()) {
-                state.SkipWithError("cannot write dict.txt");
-                return;
-            }
-        }
-        file.write("\r\n");
+    if (!WriteDictionary(folder, QByteArray(1 << 20, 'w'), 512, "\r\n")) {
+        state.SkipWithError("cannot write dict.txt");
+        return;
     }
     SystemRandomSource random;
     CountingSink sink;
