@@ -161,9 +161,10 @@ private:
     size_t m_nextCr = kUnknown; // the first CR at or after the last position looked from, or m_end
 };
 
-// A line in a message box: whole up to kShownLineBytes bytes; a longer one is cut after that many bytes
-// (less the end of a character cut in two), and says so.
-constexpr qint64 kShownLineBytes = 1024;
+// The part of a line a diagnostic quotes: the whole line up to kShownLineBytes bytes, enough for the 4096
+// characters a message box shows of a line even in four-byte characters; a longer line is cut after that
+// many bytes (less a character cut in two) and ends in "\u2026", as a line the box cuts does.
+constexpr qint64 kShownLineBytes = 16 * 1024;
 
 QString ShownLine(const QByteArray& prefix, qint64 lineSize) {
     if (lineSize <= kShownLineBytes)
@@ -178,8 +179,7 @@ QString ShownLine(const QByteArray& prefix, qint64 lineSize) {
         if (end - (start - 1) < length)
             end = start - 1;
     }
-    return QString::fromUtf8(prefix.constData(), end) + QStringLiteral("... (cut: the line has ") +
-           QString::number(lineSize) + QStringLiteral(" bytes)");
+    return QString::fromUtf8(prefix.constData(), end) + QChar(0x2026);
 }
 
 QString Diagnostic(qint32 lPos, const QString& lCount, const QString& sBuffer, qint32 lRequiredLength) {
