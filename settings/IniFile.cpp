@@ -182,16 +182,18 @@ void IniFile::parse() {
 int IniFile::findLine(const QString& section, const QString& key) const {
     // QSettings reads the sections in the order of their names, a later definition replacing an earlier
     // one. The sections that can hold this key have names that are each other's beginnings, so the one
-    // with the longest name wins, and within it the last definition.
+    // with the longest name wins, and within it the last definition. No name is longer than the section's
+    // own unless the key holds a slash.
     const QString full = section.isEmpty() ? key : section + u'/' + key;
+    const bool longerNames = key.contains(u'/');
     int found = -1;
     qsizetype foundNameSize = -1;
-    for (qsizetype i = 0; i < static_cast<qsizetype>(m_lines.size()); ++i) {
+    for (auto i = static_cast<qsizetype>(m_lines.size()) - 1; i >= 0; --i) {
         const Line& line = m_lines[static_cast<size_t>(i)];
         if (line.equals < 0)
             continue;
         const QString& name = m_sections[static_cast<size_t>(line.section)].name;
-        if (name.size() < foundNameSize)
+        if (name.size() <= foundNameSize)
             continue;
         // Only a key in this section, or one whose own slashes reach into it, can be the one asked for.
         const bool same = name == section;
@@ -200,6 +202,8 @@ int IniFile::findLine(const QString& section, const QString& key) const {
         if (keyOf(line) == (same ? key : full.mid(name.isEmpty() ? 0 : name.size() + 1))) {
             found = static_cast<int>(i);
             foundNameSize = name.size();
+            if (same && !longerNames)
+                break;
         }
     }
     return found;
