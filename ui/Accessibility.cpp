@@ -14,14 +14,6 @@ namespace tavrix {
 
 namespace {
 
-class ToolbarInterface final : public QAccessibleWidget {
-public:
-    explicit ToolbarInterface(Toolbar* toolbar) : QAccessibleWidget(toolbar) {}
-    QAccessible::Role role() const override {
-        return static_cast<const Toolbar*>(widget())->holdsPageTabs() ? QAccessible::PageTabList : QAccessible::ToolBar;
-    }
-};
-
 // Every action a screen reader or voice control may try on a page tab, but moving the focus, clicks it, so
 // the page shown and the button pressed never disagree. (Qt's own toggle action presses the button without
 // a click.)
@@ -66,8 +58,10 @@ private:
 };
 
 QAccessibleInterface* InterfaceFor(const QString& /*className*/, QObject* object) {
+    // The layout makes a row one of page tabs as it creates it, before anything asks for its role.
     if (auto* toolbar = qobject_cast<Toolbar*>(object))
-        return new ToolbarInterface(toolbar);
+        return new QAccessibleWidget(toolbar,
+                                     toolbar->holdsPageTabs() ? QAccessible::PageTabList : QAccessible::ToolBar);
     const auto* row = qobject_cast<const Toolbar*>(object->parent());
     if (auto* button = qobject_cast<QToolButton*>(object); button && row && row->holdsPageTabs())
         return new PageTabInterface(button);

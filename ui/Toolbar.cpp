@@ -27,14 +27,12 @@ void Toolbar::adoptButtons() {
 }
 
 void Toolbar::settleTabStop() {
-    const auto focused = std::find(m_buttons.cbegin(), m_buttons.cend(), QApplication::focusWidget());
-    const auto pressed =
-        std::find_if(m_buttons.cbegin(), m_buttons.cend(), [](const QToolButton* b) { return b->isChecked(); });
-    const auto stop = focused != m_buttons.cend() ? focused : m_pageTabs ? pressed : m_buttons.cend();
-    if (stop == m_buttons.cend())
-        return; // the stop stays on the button focused last
+    const QWidget* focus = QApplication::focusWidget();
+    const bool held = isAncestorOf(focus);
+    if (!held && !m_pageTabs)
+        return; // entered again at the button focused last
     for (QToolButton* button : m_buttons)
-        button->setFocusPolicy(button == *stop ? Qt::TabFocus : Qt::NoFocus);
+        button->setFocusPolicy((held ? button == focus : button->isChecked()) ? Qt::TabFocus : Qt::NoFocus);
 }
 
 bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
