@@ -149,12 +149,12 @@ QWidget* wMain::createWindow() {
 
     m_ui->tbrMain->adoptButtons();
     m_ui->tbrMisc->adoptButtons();
-    // Tab enters the method choice at the chosen option; the arrow keys choose another. Qt moves the Tab stop
-    // to the option that takes the focus; one chosen without the focus (as a load does) takes it here.
-    for (QRadioButton* option : optASCIIMode) {
+    // Tab enters the method choice at the chosen option; the arrow keys choose another. The layout makes both
+    // options click-only, Qt makes the one that takes the focus the Tab stop, and one chosen without the focus
+    // (by the load or a screen reader) becomes it here.
+    for (QRadioButton* option : optASCIIMode)
         connect(option, &QRadioButton::toggled, option,
                 [option](bool chosen) { option->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus); });
-    }
     // The pages lie stacked; those beneath the one on top are hidden, so that only the page the user sees
     // takes the focus and key presses. The focus starts on the pressed page button.
     showPage(m_ui->tbrMain_1->property("key").toString());
