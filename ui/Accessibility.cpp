@@ -14,26 +14,13 @@ namespace tavrix {
 
 namespace {
 
-class ToolbarInterface final : public QAccessibleWidget {
-public:
-    explicit ToolbarInterface(Toolbar* toolbar) : QAccessibleWidget(toolbar) {}
-    QAccessible::Role role() const override {
-        return static_cast<const Toolbar*>(widget())->holdsPageTabs() ? QAccessible::PageTabList : QAccessible::ToolBar;
-    }
-};
-
-// Every action a screen reader or voice control may try on a page tab clicks it, so the page shown and the
-// button pressed never disagree.
+// Every action a screen reader or voice control may try on a page tab, but moving the focus, clicks it, so
+// the page shown and the button pressed never disagree. (Qt's own toggle action presses the button without
+// a click.)
 class PageTabInterface final : public QAccessibleWidget {
 public:
     explicit PageTabInterface(QToolButton* button) : QAccessibleWidget(button, QAccessible::PageTab) {}
 
-    QString text(QAccessible::Text t) const override {
-        QString text = QAccessibleWidget::text(t);
-        if (t == QAccessible::Name && text.isEmpty())
-            text = button()->text().trimmed();
-        return text;
-    }
     QAccessible::State state() const override {
         QAccessible::State state = QAccessibleWidget::state();
         state.focusable = true; // the arrow keys reach every tab, though only one is a Tab stop
@@ -45,8 +32,8 @@ public:
     void doAction(const QString& actionName) override {
         if (actionName == pressAction() || actionName == toggleAction())
             button()->click();
-        else if (actionName == setFocusAction())
-            button()->setFocus(Qt::OtherFocusReason);
+        else
+            QAccessibleWidget::doAction(actionName);
     }
 
 private:
@@ -58,18 +45,12 @@ public:
     explicit ClickLabelInterface(ClickLabel* label) : QAccessibleWidget(label) {}
 
     QAccessible::Role role() const override { return label()->isLink() ? QAccessible::Link : QAccessible::Button; }
-    QString text(QAccessible::Text t) const override {
-        QString text = QAccessibleWidget::text(t);
-        if (t == QAccessible::Name && text.isEmpty())
-            text = label()->text();
-        return text;
-    }
     QStringList actionNames() const override { return {pressAction(), setFocusAction()}; }
     void doAction(const QString& actionName) override {
         if (actionName == pressAction())
             label()->click();
-        else if (actionName == setFocusAction())
-            label()->setFocus(Qt::OtherFocusReason);
+        else
+            QAccessibleWidget::doAction(actionName);
     }
 
 private:
@@ -77,14 +58,13 @@ private:
 };
 
 QAccessibleInterface* InterfaceFor(const QString& /*className*/, QObject* object) {
+    // The layout makes a row one of page tabs as it creates it, before anything asks for its role.
     if (auto* toolbar = qobject_cast<Toolbar*>(object))
-        return new ToolbarInterface(toolbar);
-    if (auto* button = qobject_cast<QToolButton*>(object)) {
-        const auto* row = qobject_cast<const Toolbar*>(button->parentWidget());
-        if (row && row->holdsPageTabs())
-            return new PageTabInterface(button);
-        return nullptr;
-    }
+        return new QAccessibleWidget(toolbar,
+                                     toolbar->holdsPageTabs() ? QAccessible::PageTabList : QAccessible::ToolBar);
+    const auto* row = qobject_cast<const Toolbar*>(object->parent());
+    if (auto* button = qobject_cast<QToolButton*>(object); button && row && row->holdsPageTabs())
+        return new PageTabInterface(button);
     if (auto* label = qobject_cast<ClickLabel*>(object))
         return new ClickLabelInterface(label);
     return nullptr;
@@ -93,11 +73,7 @@ QAccessibleInterface* InterfaceFor(const QString& /*className*/, QObject* object
 } // namespace
 
 void InstallAccessibleInterfaces() {
-    static const bool installed = [] {
-        QAccessible::installFactory(InterfaceFor);
-        return true;
-    }();
-    (void)installed;
+    QAccessible::installFactory(InterfaceFor); // Qt installs a factory once
 }
 
 } // namespace tavrix

@@ -3,8 +3,7 @@
 
 #include "ui/Toolbar.h"
 
-#include "ui/RovingTabStop.h"
-
+#include <QApplication>
 #include <QKeyEvent>
 #include <QToolButton>
 
@@ -12,64 +11,70 @@
 
 namespace tavrix {
 
-Toolbar::Toolbar(QWidget* parent) : QWidget(parent) {}
-
 void Toolbar::adoptButtons() {
     m_buttons = findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
     std::sort(m_buttons.begin(), m_buttons.end(),
               [](const QToolButton* a, const QToolButton* b) { return a->x() < b->x(); });
-    for (QToolButton* button : m_buttons)
+    for (QToolButton* button : m_buttons) {
         button->installEventFilter(this);
-    new RovingTabStop(QList<QAbstractButton*>(m_buttons.cbegin(), m_buttons.cend()),
-                      m_pageTabs ? RovingTabStop::Entry::Checked : RovingTabStop::Entry::LastFocused, this);
+        // A page chosen by the mouse or a screen reader moves the stop with it.
+        connect(button, &QToolButton::toggled, this, &Toolbar::settleTabStop);
+    }
+    // Before the first focus the row is entered at its first button, or at the pressed one.
+    for (QToolButton* button : m_buttons.mid(1))
+        button->setFocusPolicy(Qt::NoFocus);
+    settleTabStop();
+}
+
+void Toolbar::settleTabStop() {
+    const QWidget* focus = QApplication::focusWidget();
+    const bool held = isAncestorOf(focus);
+    if (!held && !m_pageTabs)
+        return; // entered again at the button focused last
+    for (QToolButton* button : m_buttons)
+        button->setFocusPolicy((held ? button == focus : button->isChecked()) ? Qt::TabFocus : Qt::NoFocus);
 }
 
 bool Toolbar::eventFilter(QObject* watched, QEvent* event) {
-    auto* button = qobject_cast<QToolButton*>(watched);
-    if (!button || !m_buttons.contains(button))
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (key->modifiers() & ~Qt::KeypadModifier)
-            break;
-        const int count = int(m_buttons.size());
-        const int at = int(m_buttons.indexOf(button));
-        int next = -1;
-        switch (key->key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Up:
-            next = (at + count - 1) % count;
-            break;
-        case Qt::Key_Right:
-        case Qt::Key_Down:
-            next = (at + 1) % count;
-            break;
-        case Qt::Key_Home:
-            next = 0;
-            break;
-        case Qt::Key_End:
-            next = count - 1;
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            // Tool buttons answer Space only; a focused button takes Return and Enter as well.
-            if (!key->isAutoRepeat())
-                button->click();
-            return true;
-        default:
-            break;
-        }
-        if (next >= 0) {
-            m_buttons.at(next)->setFocus(Qt::TabFocusReason);
-            return true;
-        }
-        break;
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        // On leaving, the focus has already moved on.
+        settleTabStop();
+        return false;
     }
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier)
+        return false;
+    const auto count = m_buttons.size();
+    const auto at = m_buttons.indexOf(static_cast<QToolButton*>(watched));
+    qsizetype next = 0;
+    switch (key->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        next = (at + count - 1) % count;
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        next = (at + 1) % count;
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = count - 1;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        // Tool buttons answer Space only; a focused button takes Return and Enter as well.
+        if (!key->isAutoRepeat())
+            m_buttons.at(at)->click();
+        return true;
     default:
-        break;
+        return false;
     }
-    return QWidget::eventFilter(watched, event);
+    m_buttons.at(next)->setFocus(Qt::TabFocusReason);
+    return true;
 }
 
 } // namespace tavrix

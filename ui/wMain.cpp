@@ -11,7 +11,6 @@
 #include "ui/ClickLabel.h"
 #include "ui/LinkTargets.h"
 #include "ui/ParentDrawnFrame.h"
-#include "ui/RovingTabStop.h"
 #include "ui/SettingsAccess.h"
 #include "ui_wMain.h"
 
@@ -150,8 +149,12 @@ QWidget* wMain::createWindow() {
 
     m_ui->tbrMain->adoptButtons();
     m_ui->tbrMisc->adoptButtons();
-    // Tab enters the method choice at the chosen option; the arrow keys choose another.
-    new RovingTabStop({optASCIIMode[1], optASCIIMode[0]}, RovingTabStop::Entry::Checked, window);
+    // Tab enters the method choice at the chosen option; the arrow keys choose another. The layout makes both
+    // options click-only, Qt makes the one that takes the focus the Tab stop, and one chosen without the focus
+    // (by the load or a screen reader) becomes it here.
+    for (QRadioButton* option : optASCIIMode)
+        connect(option, &QRadioButton::toggled, option,
+                [option](bool chosen) { option->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus); });
     // The pages lie stacked; those beneath the one on top are hidden, so that only the page the user sees
     // takes the focus and key presses. The focus starts on the pressed page button.
     showPage(m_ui->tbrMain_1->property("key").toString());
