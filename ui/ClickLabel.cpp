@@ -5,6 +5,7 @@
 
 #include "ui/LinkColour.h"
 
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
@@ -46,6 +47,17 @@ void ClickLabel::setPicture(const QString& path) {
     showPicture();
 }
 
+namespace {
+
+// Read without Qt's pixmap cache, which QPixmap's file constructor fills: a picture is held by the label
+// that shows it and goes with it, instead of staying in the cache after its window is gone (the splash,
+// 170 KiB decoded).
+QPixmap ReadPicture(const QString& path) {
+    return QPixmap::fromImage(QImage(path));
+}
+
+} // namespace
+
 void ClickLabel::showPicture() {
     if (m_picture.isEmpty())
         return;
@@ -53,14 +65,14 @@ void ClickLabel::showPicture() {
     if (!pixmap().isNull() && pixmap().devicePixelRatio() == ratio)
         return;
     if (ratio <= 1.0) {
-        setPixmap(QPixmap(m_picture));
+        setPixmap(ReadPicture(m_picture));
         return;
     }
     // Qt's high-DPI naming: "name@2x.ext" beside "name.ext". Reading it sets the pixel ratio 2.
     const qsizetype dot = m_picture.lastIndexOf(QLatin1Char('.'));
-    QPixmap doubled(m_picture.left(dot) + QStringLiteral("@2x") + m_picture.mid(dot));
+    QPixmap doubled = ReadPicture(m_picture.left(dot) + QStringLiteral("@2x") + m_picture.mid(dot));
     if (doubled.isNull()) {
-        setPixmap(QPixmap(m_picture));
+        setPixmap(ReadPicture(m_picture));
         return;
     }
     if (ratio != doubled.devicePixelRatio()) {

@@ -3,8 +3,9 @@
 
 #include "ui/Fonts.h"
 
+#include <QByteArray>
 #include <QFontDatabase>
-#include <QStringList>
+#include <QResource>
 
 namespace tavrix {
 
@@ -13,7 +14,16 @@ void RegisterBundledFonts() {
         // Only the regular face: the free bold face that goes with it carries the regular outlines on wider
         // spacing, so bold text set in it looked regular. Without it, bold text is the regular face made
         // bold by the font engine.
-        QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/tahoma.ttf"));
+        //
+        // Registered from the bytes built into the program rather than by its resource path: given a path,
+        // Qt reads the file into memory once to register it and again for the font engine, two copies of
+        // 256 KiB each; from the bytes, the registration and the engine share them in place.
+        const QResource face(QStringLiteral(":/fonts/tahoma.ttf"));
+        const QByteArray bytes = face.compressionAlgorithm() == QResource::NoCompression
+                                     ? QByteArray::fromRawData(reinterpret_cast<const char*>(face.data()),
+                                                               static_cast<qsizetype>(face.size()))
+                                     : face.uncompressedData();
+        QFontDatabase::addApplicationFontFromData(bytes);
         return true;
     }();
     (void)registered;

@@ -15,11 +15,17 @@
 #include "ui_wMain.h"
 
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QIconEngine>
 #include <QLoggingCategory>
+#include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTextDocument>
 #include <QTimer>
+
+#include <algorithm>
+#include <array>
 
 // Off by default; QT_LOGGING_RULES="tavrix.startup.debug=true" prints the load step's duration, which the
 // start-up benchmark reads.
@@ -62,15 +68,63 @@ void LeaveThirdState(QCheckBox* box) {
 QIcon ToolbarImage(const QString& key) {
     QIcon icon;
     icon.addFile(QStringLiteral(":/toolbar/%1.png").arg(key), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/toolbar/%1@2x.png").arg(key), QSize(32, 32));
+    // An icon reads its pictures when they are added; the doubled one only where a screen shows it, as
+    // Qt does for the "@2x" files of an icon made from a file name (the application's ratio is that of
+    // its sharpest screen).
+    if (qGuiApp->devicePixelRatio() > 1.0)
+        icon.addFile(QStringLiteral(":/toolbar/%1@2x.png").arg(key), QSize(32, 32));
     return icon;
 }
 
+// The program's icon in all its sizes, each picture read when it is asked for. The window system is given
+// every size once, when a window is made; an icon of the files, which reads them all when it is made and
+// leaves them in the pixmap cache, kept 360 KiB for the program's life. A request for one of the sizes
+// as it is gets the picture read past that cache; any other is answered by an icon of the one picture
+// that an icon of all the files would have chosen (the smallest at least as large, else the largest).
+class ProgramIconEngine final : public QIconEngine {
+public:
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        if (mode == QIcon::Normal && state == QIcon::Off && size.width() == size.height() &&
+            std::find(kSides.begin(), kSides.end(), size.width()) != kSides.end())
+            return QPixmap::fromImage(QImage(PicturePath(size.width())));
+        return PictureFor(size).pixmap(size, 1.0, mode, state);
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return PictureFor(size).actualSize(size, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+        QList<QSize> sizes;
+        if (mode == QIcon::Normal && state == QIcon::Off) {
+            for (int side : kSides)
+                sizes.append(QSize(side, side));
+        }
+        return sizes;
+    }
+    QString key() const override { return QStringLiteral("ProgramIconEngine"); }
+    QIconEngine* clone() const override { return new ProgramIconEngine; }
+
+private:
+    static constexpr std::array<int, 8> kSides{16, 22, 24, 32, 48, 64, 128, 256};
+
+    static QIcon PictureFor(const QSize& size) {
+        const qint64 wanted = qint64(size.width()) * size.height();
+        const auto larger =
+            std::find_if(kSides.begin(), kSides.end(), [wanted](int side) { return qint64(side) * side >= wanted; });
+        const int side = larger != kSides.end() ? *larger : kSides.back();
+        QIcon picture;
+        picture.addFile(PicturePath(side), QSize(side, side));
+        return picture;
+    }
+
+    static QString PicturePath(int side) { return QStringLiteral(":/icons/tavrix-%1.png").arg(side); }
+};
+
 QIcon ProgramIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icons/tavrix-%1.png").arg(size), QSize(size, size));
-    return icon;
+    return QIcon(new ProgramIconEngine);
 }
 
 QFont WindowFont(qreal pointSize, bool bold = false) {

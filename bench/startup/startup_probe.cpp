@@ -17,7 +17,9 @@
 // not fail on a missed target.
 //
 // Usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S]
-//                      <tavrix> <bare_window>
+//                      <tavrix> <bare_window> [<text_window>]
+// With text_window (a window with a label and a line edit, the floor of a window that shows text), that
+// program is run in turn with the other two and Tavrix's peak RSS is also compared with it.
 // --settings: a settings file copied into every fresh settings folder before the run (for instance a very
 // large one); the table then also gives the time until the main window is mapped, which is when the
 // program has started. --window-timeout: seconds to wait for the windows (default 30).
@@ -60,6 +62,7 @@ constexpr auto kSettle = 300ms;
 constexpr double kMapRatioTarget = 1.2;
 constexpr double kLoadStepTargetMs = 20.0;
 constexpr double kRssRatioTarget = 1.2;
+constexpr double kTextRssRatioTarget = 1.1;
 
 // The private X server, stopped by Die() as well: std::exit runs no destructors of main's locals.
 pid_t g_xServer = 0;
@@ -342,29 +345,37 @@ int main(int argc, char* argv[]) {
         else
             paths.push_back(arg);
     }
-    if (paths.size() != 2)
+    if (paths.size() != 2 && paths.size() != 3)
         Die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S] "
-            "<tavrix> <bare_window>");
+            "<tavrix> <bare_window> [<text_window>]");
 
     const Program tavrix{"tavrix", paths[0], 2}; // the splash, then the main window when the splash closes
     const Program bare{"bare window", paths[1], 1};
+    const std::optional<Program> text =
+        paths.size() == 3 ? std::optional<Program>(Program{"text window", paths[2], 1}) : std::nullopt;
 
     PrivateXServer server(xvfb);
     MapWatcher watcher(server.display());
 
     RunOnce(bare, server.display(), watcher, storeRoot, settings); // warm-up: page cache, font cache
     RunOnce(tavrix, server.display(), watcher, storeRoot, settings);
+    if (text)
+        RunOnce(*text, server.display(), watcher, storeRoot, settings);
 
-    std::vector<Sample> bareSamples, tavrixSamples;
+    std::vector<Sample> bareSamples, tavrixSamples, textSamples;
     std::printf("%-4s %18s %18s %14s %18s %18s\n", "run", "bare mapped (ms)", "bare RSS (MiB)", "splash (ms)",
                 "load step (ms)", "tavrix RSS (MiB)");
     for (int run = 1; run <= runs; ++run) {
         bareSamples.push_back(RunOnce(bare, server.display(), watcher, storeRoot, settings));
         tavrixSamples.push_back(RunOnce(tavrix, server.display(), watcher, storeRoot, settings));
+        if (text)
+            textSamples.push_back(RunOnce(*text, server.display(), watcher, storeRoot, settings));
         const Sample& b = bareSamples.back();
         const Sample& t = tavrixSamples.back();
         std::printf("%-4d %18.1f %18.1f %14.1f %18.3f %18.1f", run, b.mappedMs, b.peakRssMiB, t.mappedMs,
                     t.loadStepMs.value_or(-1), t.peakRssMiB);
+        if (text)
+            std::printf("   text window RSS %.1f MiB", textSamples.back().peakRssMiB);
         if (!settings.empty())
             std::printf("   main window mapped %.1f ms", t.lastMappedMs);
         std::printf("\n");
@@ -404,5 +415,13 @@ int main(int argc, char* argv[]) {
     const double tavrixAnon = column(tavrixSamples, [](const Sample& s) { return s.anonRssMiB; });
     std::printf("  anonymous RSS at that moment: bare %.1f MiB, tavrix %.1f MiB, ratio %.2f\n", bareAnon, tavrixAnon,
                 tavrixAnon / bareAnon);
+    if (text) {
+        const double textRss = column(textSamples, [](const Sample& s) { return s.peakRssMiB; });
+        const double textAnon = column(textSamples, [](const Sample& s) { return s.anonRssMiB; });
+        std::printf("  peak RSS against the text window: text %.1f MiB, tavrix %.1f MiB, ratio %.2f (target <= %.1f: "
+                    "%s); anonymous: text %.1f MiB\n",
+                    textRss, tavrixRss, tavrixRss / textRss, kTextRssRatioTarget,
+                    verdict(tavrixRss / textRss <= kTextRssRatioTarget), textAnon);
+    }
     return 0;
 }
