@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 #include <cstring>
 #include <optional>
+#include <sys/resource.h>
 #include <vector>
 
 using namespace tavrix;
@@ -188,20 +189,26 @@ void GetWordFloorBench(benchmark::State& state) {
     ScanRounds(state, reads);
 }
 
+// Writes folder/dict.txt: piece `count` times, then tail.
+bool WriteDictionary(const QTemporaryDir& folder, const QByteArray& piece, int count, const QByteArray& tail) {
+    QFile file(QDir(folder.path()).filePath(QStringLiteral("dict.txt")));
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    for (int n = 0; n < count; ++n) {
+        if (file.write(piece) != piece.size())
+            return false;
+    }
+    return file.write(tail) == tail.size();
+}
+
 // A dictionary no key can come from: 27,000 lines of 7,800 letters, so every first word overshoots a
 // 128-bit key. One generation ends in the GenerateKey() box once it has read its byte budget; this is the
 // time from the press of the button to that box.
 void LongLineDictionaryBench(benchmark::State& state) {
     QTemporaryDir folder;
-    {
-        QFile file(QDir(folder.path()).filePath(QStringLiteral("dict.txt")));
-        if (!file.open(QIODevice::WriteOnly)) {
-            state.SkipWithError("cannot write dict.txt");
-            return;
-        }
-        const QByteArray line = QByteArray(7800, 'w') + "\r\n";
-        for (int n = 0; n < 27000; ++n)
-            file.write(line);
+    if (!WriteDictionary(folder, QByteArray(7800, 'w') + "\r\n", 27000, QByteArray())) {
+        state.SkipWithError("cannot write dict.txt");
+        return;
     }
     SystemRandomSource random;
     CountingSink sink;
@@ -216,6 +223,29 @@ void LongLineDictionaryBench(benchmark::State& state) {
     if (sink.count != static_cast<int>(state.iterations()))
         state.SkipWithError("a generation did not end in its box");
     state.counters["MiB_read_per_key"] = double(bytes) / double(state.iterations()) / (1 << 20);
+}
+
+// A dictionary of one line of 512 MiB: the time until the "GetWord() Error.." box, whose text shows only
+// the start of that line, and the process's peak resident memory (run this benchmark alone, with
+// --benchmark_filter=OneHugeLineDictionaryBench, for the peak to be its own).
+void OneHugeLineDictionaryBench(benchmark::State& state) {
+    QTemporaryDir folder;
+    if (!WriteDictionary(folder, QByteArray(1 << 20, 'w'), 512, "\r\n")) {
+        state.SkipWithError("cannot write dict.txt");
+        return;
+    }
+    SystemRandomSource random;
+    CountingSink sink;
+    WordSource words(random, sink, {folder.path()});
+    for (auto _ : state) {
+        auto key = TryAssembleKey(words, 26, QStringLiteral("ASCII"), QStringLiteral("1"));
+        benchmark::DoNotOptimize(key);
+    }
+    if (sink.count != static_cast<int>(state.iterations()))
+        state.SkipWithError("a generation did not end in its box");
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_RSS_MiB"] = double(usage.ru_maxrss) / 1024;
 }
 
 } // namespace
@@ -238,5 +268,6 @@ BENCHMARK_CAPTURE(DictionaryFloorBench, words_256, 58);
 BENCHMARK(GetWordBench)->Arg(0)->Arg(3)->Arg(4)->Arg(5)->Arg(6);
 BENCHMARK(GetWordFloorBench)->Arg(0)->Arg(3)->Arg(4)->Arg(5)->Arg(6);
 BENCHMARK(LongLineDictionaryBench)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(OneHugeLineDictionaryBench)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 BENCHMARK_MAIN();

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace tavrix {
@@ -81,13 +82,15 @@ public:
 
     bool failed() const { return m_failed; }
 
-    // The bytes of a line, read again from the file; the reading position is left where it was.
-    QByteArray reread(const Line& line) {
+    // The bytes of a line, at most the first `most` of them, read again from the file; the reading position
+    // is left where it was.
+    QByteArray reread(const Line& line, qint64 most = std::numeric_limits<qint64>::max()) {
         const qint64 resume = m_file.pos();
+        const qint64 wanted = std::min(line.size, most);
         QByteArray bytes;
         if (m_file.seek(line.offset)) {
-            bytes.resize(line.size);
-            if (readFully(bytes.data(), line.size) != line.size)
+            bytes.resize(wanted);
+            if (readFully(bytes.data(), wanted) != wanted)
                 bytes.clear();
         }
         m_file.seek(resume);
@@ -161,6 +164,27 @@ private:
     size_t m_nextCr = kUnknown; // the first CR at or after the last position looked from, or m_end
 };
 
+// The part of a line a diagnostic quotes: the whole line up to kShownLineBytes bytes, enough for the 4096
+// characters a message box shows of a line even in four-byte characters; a longer line is cut after that
+// many bytes (less a character cut in two) and ends in "\u2026", as a line the box cuts does.
+constexpr qint64 kShownLineBytes = 16 * 1024;
+
+QString ShownLine(const QByteArray& prefix, qint64 lineSize) {
+    if (lineSize <= kShownLineBytes)
+        return QString::fromUtf8(prefix);
+    qsizetype end = prefix.size();
+    qsizetype start = end; // of the last character, which may lack its continuation bytes
+    while (start > 0 && (static_cast<unsigned char>(prefix[start - 1]) & 0xC0) == 0x80 && end - start < 3)
+        --start;
+    if (start > 0) {
+        const auto lead = static_cast<unsigned char>(prefix[start - 1]);
+        const qsizetype length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        if (end - (start - 1) < length)
+            end = start - 1;
+    }
+    return QString::fromUtf8(prefix.constData(), end) + QChar(0x2026);
+}
+
 QString Diagnostic(qint32 lPos, const QString& lCount, const QString& sBuffer, qint32 lRequiredLength) {
     return QStringLiteral("lPos = ") + QString::number(lPos) + QStringLiteral("\r\nlCount = ") + lCount +
            QStringLiteral("\r\nsBuffer = ") + sBuffer + QStringLiteral("\r\nlRequiredLength = ") +
@@ -210,8 +234,11 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
     const auto text = [&reader](const Line& l) {
         return l.bytes ? QString::fromUtf8(l.bytes, l.size) : QString::fromUtf8(reader.reread(l));
     };
-    // After a failed read the buffer no longer holds the last good line, so it is read again.
-    const auto lastLine = [&] { return anyLine ? QString::fromUtf8(reader.reread(line)) : QString(); };
+    // After a failed read the buffer no longer holds the last good line, so it is read again: as much of it
+    // as the message shows.
+    const auto lastLine = [&] {
+        return anyLine ? ShownLine(reader.reread(line, kShownLineBytes), line.size) : QString();
+    };
 
     for (qint32 lCount = 0; lCount <= lPos; ++lCount) {
         if (!reader.next(line))

@@ -13,6 +13,9 @@ namespace {
 
 enum Trait : unsigned char { Space = 1, Special = 2 };
 
+// What a logical line that runs to the end of the file leaves open.
+enum OpenAtEnd : unsigned { OpenQuote = 1, OpenEscape = 2 };
+
 constexpr std::array<unsigned char, 256> MakeTraits() {
     std::array<unsigned char, 256> traits{};
     traits['\t'] = Space;
@@ -34,10 +37,12 @@ inline unsigned char TraitOf(char c) {
 // One logical line from dataPos on: leading blanks and line ends are skipped; a line ends at a line end
 // outside quotes, or before a ';' that follows other text; a ';' that starts a line makes the rest of
 // that line a comment. A backslash takes the next character (a line end included) with it. Returns false
-// when nothing but blanks and comments is left.
+// when nothing but blanks and comments is left. openAtEnd tells what a line that runs to the end of the data
+// leaves open: a quote, or an escape whose backslash is the last byte.
 bool ReadLogicalLine(const char* data, qsizetype dataLen, qsizetype& dataPos, qsizetype& lineStart, qsizetype& lineLen,
-                     qsizetype& equalsPos) {
+                     qsizetype& equalsPos, unsigned& openAtEnd) {
     bool inQuotes = false;
+    unsigned escapeAtEnd = 0;
     equalsPos = -1;
     lineStart = dataPos;
     while (lineStart < dataLen && (TraitOf(data[lineStart]) & Space))
@@ -63,7 +68,9 @@ bool ReadLogicalLine(const char* data, qsizetype dataLen, qsizetype& dataPos, qs
                 goto done;
             }
         } else if (ch == '\\') {
-            if (i < dataLen) {
+            if (i == dataLen) {
+                escapeAtEnd = OpenEscape;
+            } else {
                 const char escaped = data[i++];
                 if (i < dataLen) {
                     const char next = data[i];
@@ -87,6 +94,7 @@ bool ReadLogicalLine(const char* data, qsizetype dataLen, qsizetype& dataPos, qs
         }
     }
 done:
+    openAtEnd = i == dataLen ? (inQuotes ? OpenQuote : 0u) | escapeAtEnd : 0u;
     dataPos = i;
     lineLen = i - lineStart;
     return lineLen > 0;
@@ -152,7 +160,9 @@ void IniFile::parse() {
     const char* data = m_bytes.constData();
     const qsizetype size = m_bytes.size();
     qsizetype pos = m_bodyStart, lineStart = 0, lineLen = 0, equalsPos = -1;
-    while (ReadLogicalLine(data, size, pos, lineStart, lineLen, equalsPos)) {
+    unsigned openAtEnd = 0;
+    while (ReadLogicalLine(data, size, pos, lineStart, lineLen, equalsPos, openAtEnd)) {
+        m_openAtEnd = openAtEnd;
         if (data[lineStart] == '[') {
             const QByteArray line = QByteArray::fromRawData(data + lineStart, lineLen);
             const qsizetype close = line.indexOf(']');
@@ -173,24 +183,40 @@ void IniFile::parse() {
 }
 
 int IniFile::findLine(const QString& section, const QString& key) const {
+    // QSettings reads the sections in the order of their names, a later definition replacing an earlier
+    // one. The sections that can hold this key have names that are each other's beginnings, so the one
+    // with the longest name wins, and within it the last definition. No name is longer than the section's
+    // own unless the key holds a slash.
     const QString full = section.isEmpty() ? key : section + u'/' + key;
+    const bool longerNames = key.contains(u'/');
+    int found = -1;
+    qsizetype foundNameSize = -1;
     for (auto i = static_cast<qsizetype>(m_lines.size()) - 1; i >= 0; --i) {
         const Line& line = m_lines[static_cast<size_t>(i)];
         if (line.equals < 0)
             continue;
         const QString& name = m_sections[static_cast<size_t>(line.section)].name;
+        if (name.size() <= foundNameSize)
+            continue;
         // Only a key in this section, or one whose own slashes reach into it, can be the one asked for.
         const bool same = name == section;
         if (!same && !name.isEmpty() && !full.startsWith(name + u'/'))
             continue;
-        qsizetype keyEnd = line.equals;
-        while (keyEnd > line.start && (m_bytes[keyEnd - 1] == ' ' || m_bytes[keyEnd - 1] == '\t'))
-            --keyEnd;
-        const QString lineKey = unescapedKey(m_bytes.mid(line.start, keyEnd - line.start));
-        if (same ? lineKey == key : (name.isEmpty() ? lineKey : name + u'/' + lineKey) == full)
-            return static_cast<int>(i);
+        if (keyOf(line) == (same ? key : full.mid(name.isEmpty() ? 0 : name.size() + 1))) {
+            found = static_cast<int>(i);
+            foundNameSize = name.size();
+            if (same && !longerNames)
+                break;
+        }
     }
-    return -1;
+    return found;
+}
+
+QString IniFile::keyOf(const Line& line) const {
+    qsizetype keyEnd = line.equals;
+    while (keyEnd > line.start && (m_bytes[keyEnd - 1] == ' ' || m_bytes[keyEnd - 1] == '\t'))
+        --keyEnd;
+    return unescapedKey(m_bytes.mid(line.start, keyEnd - line.start));
 }
 
 std::optional<QString> IniFile::value(const QString& section, const QString& key) const {
@@ -202,13 +228,38 @@ std::optional<QString> IniFile::value(const QString& section, const QString& key
 }
 
 QByteArray IniFile::withValue(const QString& section, const QString& key, const QString& text) const {
-    const QByteArray entry = escapedKey(key) + '=' + escapedValue(text);
+    const QByteArray value = escapedValue(text);
+    const QByteArray entry = escapedKey(key) + '=' + value;
     const int index = findLine(section, key);
     if (index >= 0) {
+        // The key is written in the section it was found in, spelt from there.
         const Line& line = m_lines[static_cast<size_t>(index)];
+        const qsizetype keySize = keyOf(line).size(); // the end of the full name it was found under
+        const QString full = section.isEmpty() ? key : section + u'/' + key;
         QByteArray result = m_bytes;
-        return result.replace(line.start, line.length, entry);
+        return result.replace(line.start, line.length, escapedKey(full.right(keySize)) + '=' + value);
     }
+
+    // A last line that leaves a quote or an escape open at the end of the file would take in whatever
+    // follows it; before anything is added there, it is closed in a way that reads as the same value (an
+    // escaped blank is dropped).
+    QByteArray result = m_bytes;
+    const auto closeAtEnd = [&] {
+        if (m_openAtEnd & OpenEscape)
+            result += ' ';
+        if (m_openAtEnd & OpenQuote)
+            result += '"';
+    };
+    // The new entry on a line of its own after the line that ends at `at`. A line can end in a CR only when
+    // that CR is escaped, and an LF right after it would join the escape; an escaped blank comes between.
+    const auto insertAfterLine = [&](qsizetype at) {
+        if (at == m_bytes.size()) {
+            closeAtEnd();
+            at = result.size();
+        }
+        const QByteArray separator = result[at - 1] == '\r' ? QByteArray("\\ \n") : QByteArray("\n");
+        return result.insert(at, separator + entry);
+    };
 
     // A new key goes after the last line of the last block of its section.
     int block = -1;
@@ -222,10 +273,9 @@ QByteArray IniFile::withValue(const QString& section, const QString& key, const 
             if (line.section == 0)
                 at = line.start + line.length;
         }
-        QByteArray result = m_bytes;
         if (at < 0)
             return result.insert(m_bodyStart, entry + '\n');
-        return result.insert(at, '\n' + entry);
+        return insertAfterLine(at);
     }
     if (block > 0) {
         qsizetype at = m_sections[static_cast<size_t>(block)].headerEnd;
@@ -233,11 +283,10 @@ QByteArray IniFile::withValue(const QString& section, const QString& key, const 
             if (line.section == block)
                 at = line.start + line.length;
         }
-        QByteArray result = m_bytes;
-        return result.insert(at, '\n' + entry);
+        return insertAfterLine(at);
     }
 
-    QByteArray result = m_bytes;
+    closeAtEnd();
     if (result.size() > m_bodyStart) {
         if (!result.endsWith('\n'))
             result += '\n';

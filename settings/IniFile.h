@@ -29,10 +29,12 @@ public:
     bool wellFormed() const { return m_wellFormed; }
 
     // The text of section/key as QSettings gives it (a list joined back with ','), or nothing when absent.
-    // A later definition of the same key wins, as it does for QSettings.
+    // As for QSettings, a later definition of the same key wins, and a key in the section itself wins
+    // over one that reaches into it from a section with a shorter name (a "Settings\k" line in "[General]").
     std::optional<QString> value(const QString& section, const QString& key) const;
 
-    // The file's bytes with section/key set to text, written as QSettings writes it.
+    // The file's bytes with section/key set to text, written as QSettings writes it, where the key was
+    // found; a new key goes after the last line of its section, or into a new section at the end.
     QByteArray withValue(const QString& section, const QString& key, const QString& text) const;
 
     // The forms QSettings writes.
@@ -55,11 +57,15 @@ private:
     };
 
     void parse();
+    // The line that defines section/key for QSettings, or -1.
     int findLine(const QString& section, const QString& key) const;
+    // The key of a key line, unescaped, relative to its section.
+    QString keyOf(const Line& line) const;
 
     QByteArray m_bytes;
     qsizetype m_bodyStart = 0; // after a UTF-8 byte order mark
     bool m_wellFormed = true;
+    unsigned m_openAtEnd = 0; // what the last line leaves open at the end of the file: a quote, an escape
     std::vector<Section> m_sections;
     std::vector<Line> m_lines; // key lines and section headers, in file order
 };

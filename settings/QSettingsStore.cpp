@@ -12,13 +12,16 @@
 #include "settings/IniFile.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QScopeGuard>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -48,8 +51,12 @@ QString QSettingsStore::filePath(const QString& application) {
 
 namespace {
 
-// How long a write waits for another program holding the lock file.
+// How long a write waits for another program holding the lock file, and how often it looks again
+// whether the lock was abandoned.
 constexpr int kLockWaitMs = 5000;
+constexpr int kLockLookMs = 100;
+// A lock file still empty this long after it was made was abandoned: a writer fills it in at once.
+constexpr qint64 kAbandonedLockMs = 1000;
 constexpr qint64 kWriteChunk = 1 << 20;
 
 const QString kNotRegular = QStringLiteral("it is not a regular file");
@@ -93,11 +100,70 @@ QString ErrorText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+// The folders of administrators' files: the absolute entries of XDG_CONFIG_DIRS, /etc/xdg when it has none.
+QStringList SystemConfigFolders() {
+    QStringList folders;
+    for (const QString& folder : QFile::decodeName(qgetenv("XDG_CONFIG_DIRS")).split(u':', Qt::SkipEmptyParts)) {
+        if (QDir::isAbsolutePath(folder))
+            folders << folder;
+    }
+    if (folders.isEmpty())
+        folders << QStringLiteral("/etc/xdg");
+    return folders;
+}
+
+// Removes a lock file that its writer left empty: killed after making it and before writing its id into
+// it, so no one can tell whether it still lives. A writer that holds the lock keeps it locked with flock
+// too, so a lock file locked that way is left alone, as is one that changed meanwhile.
+void RemoveAbandonedLock(const QByteArray& lockPath) {
+    const int fd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return;
+    const auto closeFd = qScopeGuard([fd] { ::close(fd); });
+    struct stat st {};
+    timespec now{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != 0 || ::clock_gettime(CLOCK_REALTIME, &now) != 0)
+        return;
+    const qint64 ageMs = (qint64(now.tv_sec) - st.st_mtim.tv_sec) * 1000 + (now.tv_nsec - st.st_mtim.tv_nsec) / 1000000;
+    if (qAbs(ageMs) <= kAbandonedLockMs || ::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return;
+    struct stat current {};
+    if (::lstat(lockPath.constData(), &current) == 0 && current.st_dev == st.st_dev && current.st_ino == st.st_ino &&
+        current.st_size == 0)
+        ::unlink(lockPath.constData());
+}
+
+// Takes the lock file, waiting for another writer for at most kLockWaitMs.
+bool TakeLock(QLockFile& lock, const QByteArray& lockPath) {
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const qint64 left = kLockWaitMs - waited.elapsed();
+        if (lock.tryLock(int(qBound<qint64>(0, left, qint64(kLockLookMs)))))
+            return true;
+        if (lock.error() != QLockFile::LockFailedError || left <= 0)
+            return false;
+        RemoveAbandonedLock(lockPath);
+    }
+}
+
+// Gives the new file the owner, group and permissions of the one it replaces, as far as the system lets
+// this user: only root may give a file away, and a user may give it any group they belong to.
+void KeepOwnerAndMode(int fd, const struct stat& old) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    (void)::fchmod(fd, old.st_mode & 07777); // after fchown, which may clear the set-id bits
+}
+
 // The file's bytes, written whole beside it, synced, then renamed over it.
 bool WriteWhole(const QString& path, const QByteArray& bytes) {
+    struct stat old {};
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0;
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
+    if (replacing)
+        KeepOwnerAndMode(out.handle(), old);
     for (qint64 done = 0; done < bytes.size();) {
         const qint64 piece = std::min(kWriteChunk, bytes.size() - done);
         if (out.write(bytes.constData() + done, piece) != piece) {
@@ -132,6 +198,8 @@ struct QSettingsStore::File {
     std::optional<IniFile> contents; // nothing while there is no file (or it could not be read)
     std::optional<ReadProblem> problem;
     Signature signature; // of the file that contents came from
+    // The files read, in this order, for a key this one lacks; never written.
+    std::vector<File> fallbacks;
 
     // Reads the file as it is now. Anything but a regular file is never opened: a named pipe would block
     // and a device would never end.
@@ -198,6 +266,21 @@ QSettingsStore::File& QSettingsStore::file(const QString& application) {
         entry = std::make_unique<File>();
         entry->path = filePath(application);
         entry->nativePath = QFile::encodeName(entry->path);
+        // QSettings' order: the file named after the organisation (here the application too) in the
+        // user's folder, then the application's file and then the organisation's in each of the
+        // administrators' folders.
+        QStringList fallbacks{QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+                              application + QStringLiteral(".conf")};
+        const QStringList system = SystemConfigFolders();
+        for (const QString& folder : system)
+            fallbacks << folder + u'/' + application + u'/' + application + QStringLiteral(".conf");
+        for (const QString& folder : system)
+            fallbacks << folder + u'/' + application + QStringLiteral(".conf");
+        for (const QString& path : fallbacks) {
+            File& fallback = entry->fallbacks.emplace_back();
+            fallback.path = path;
+            fallback.nativePath = QFile::encodeName(path);
+        }
     }
     return *entry;
 }
@@ -205,9 +288,18 @@ QSettingsStore::File& QSettingsStore::file(const QString& application) {
 std::optional<QString> QSettingsStore::read(const QString& application, const QString& section, const QString& key) {
     File& f = file(application);
     f.loadIfChanged();
-    if (!f.contents)
-        return std::nullopt;
-    return f.contents->value(section, key);
+    if (f.contents) {
+        if (auto text = f.contents->value(section, key))
+            return text;
+    }
+    for (File& fallback : f.fallbacks) {
+        fallback.loadIfChanged();
+        if (fallback.contents) {
+            if (auto text = fallback.contents->value(section, key))
+                return text;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<ReadProblem> QSettingsStore::readProblem(const QString& application) {
@@ -223,8 +315,9 @@ WriteOutcome QSettingsStore::write(const QString& application, const QString& se
     if (!QDir().mkpath(QFileInfo(f.path).path()))
         return failed;
     // The lock file QSettings uses too: two programs writing at once each keep the other's change.
-    QLockFile lock(f.path + QStringLiteral(".lock"));
-    if (!lock.tryLock(kLockWaitMs))
+    const QString lockPath = f.path + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
+    if (!TakeLock(lock, QFile::encodeName(lockPath)))
         return failed;
 
     // Merge into the file as it is now, whoever changed it since it was read.

@@ -13,7 +13,10 @@ namespace tavrix {
 // The per-user store in QSettings' native format, organisation = application = the application name
 // passed in, section = group. On Linux and other Unix systems: the INI file
 // $XDG_CONFIG_HOME/<application>/<application>.conf, which this store reads and writes itself so that it
-// can check every step (see the .cpp); elsewhere QSettings itself (the registry on Windows).
+// can check every step (see the .cpp); elsewhere QSettings itself (the registry on Windows). A key that
+// file lacks is read, as QSettings reads it, from the fallback files: <application>.conf beside that
+// folder, then <application>/<application>.conf and <application>.conf in each folder of
+// $XDG_CONFIG_DIRS (/etc/xdg). They are never written.
 class QSettingsStore final : public SettingsStore {
 public:
     QSettingsStore();

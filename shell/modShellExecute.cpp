@@ -11,6 +11,7 @@
 #include <shellapi.h>
 #include <windows.h>
 #else
+#include <QDir>
 #include <QFile>
 #include <QObject>
 #include <QProcess>
@@ -82,6 +83,18 @@ pid_t StartOpener(const QString& opener, const QStringList& arguments, const QSt
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     return error == 0 ? pid : -1;
+}
+
+// xdg-open from the absolute entries of PATH only: a relative entry (an empty one is the current folder)
+// would run whatever lies below the folder the program happens to be in. Empty when there is none.
+QString FindOpener() {
+    QStringList folders;
+    for (const QString& folder : QFile::decodeName(qgetenv("PATH")).split(u':')) {
+        if (QDir::isAbsolutePath(folder))
+            folders << folder;
+    }
+    // findExecutable searches PATH itself when given no folders.
+    return folders.isEmpty() ? QString() : QStandardPaths::findExecutable(QStringLiteral("xdg-open"), folders);
 }
 
 // The status of an ended child, waiting for it to end first.
@@ -181,8 +194,8 @@ void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qi
 
 #else
 
-// Linux: the desktop's "open" action is xdg-open, looked up through PATH and started directly from an argument
-// list, never through a shell. The argument list is the file followed by the parameters, split the way a
+// Linux: the desktop's "open" action is xdg-open, looked up in the absolute entries of PATH and started directly from
+// an argument list, never through a shell. The argument list is the file followed by the parameters, split the way a
 // command line is split into words (QProcess::splitCommand); with empty parameters nothing is added. xdg-open
 // itself takes one argument and refuses more, which then shows as a failed launch. Window handles and show
 // commands mean nothing to xdg-open, so lHwnd and lShowCmd are not used here.
@@ -197,7 +210,7 @@ void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qi
     Q_UNUSED(lHwnd)
     Q_UNUSED(lShowCmd)
 
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const QString opener = FindOpener();
     QStringList arguments{sFile};
     if (!sParameters.isEmpty())
         arguments += QProcess::splitCommand(sParameters);

@@ -253,6 +253,18 @@ private slots:
         const auto changed = meter.bits(10, QStringLiteral("ASCII"), QStringLiteral("1"), folders);
         QVERIFY(changed.has_value());
         QVERIFY(std::abs(*changed - std::log2(27.0)) < 1e-9);
+
+        // Changed again to the very same size (one word written over with another): measured again too.
+        period[1] = period[0];
+        const QString path = first.filePath(QStringLiteral("dict.txt"));
+        WriteFile(path, PeriodicDictionary(period));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(3600), QFileDevice::FileModificationTime));
+        file.close();
+        const auto sameSize = meter.bits(10, QStringLiteral("ASCII"), QStringLiteral("1"), folders);
+        QVERIFY(sameSize.has_value());
+        QVERIFY2(*sameSize < std::log2(27.0) - 1e-3, qPrintable(QString::number(*sameSize)));
     }
 
     void aDictionaryThatIsNoRegularFileIsNeverOpenedForMeasuring() {

@@ -223,10 +223,14 @@ private slots:
         QTest::newRow("a search does not wrap to the start of the file")
             << "file" << QByteArray("owl\r\nhorse\r\nfrog") << 1 << 3
             << "lPos = 1\r\nlCount = 2\r\nsBuffer = frog\r\nlRequiredLength = 3";
-        QTest::newRow("a last line longer than a read is shown whole")
+        QTest::newRow("a last line of 16 KiB is shown whole")
             << "file"
-            << "cat\r\n" + QByteArray(2 * kChunk + 3, 'q') << 0 << 3
-            << "lPos = 0\r\nlCount = 1\r\nsBuffer = " + QString(2 * kChunk + 3, 'q') + "\r\nlRequiredLength = 3";
+            << "cat\r\n" + QByteArray(16384, 'q') << 0 << 3
+            << "lPos = 0\r\nlCount = 1\r\nsBuffer = " + QString(16384, 'q') + "\r\nlRequiredLength = 3";
+        QTest::newRow("a longer last line shows its first 16 KiB in whole characters and ends in an ellipsis")
+            << "file"
+            << "cat\r\n" + QByteArray(16382, 'q') + "\xe2\x82\xac" + QByteArray(2 * kChunk, 'q') << 0 << 3
+            << "lPos = 0\r\nlCount = 1\r\nsBuffer = " + QString(16382, 'q') + QChar(0x2026) + "\r\nlRequiredLength = 3";
         QTest::newRow("a search near the end of 27000 lines can still fail")
             << "file" << Lines(27000) << 26999 << 6
             << "lPos = 26999\r\nlCount = 27000\r\nsBuffer = w26999\r\nlRequiredLength = 6";

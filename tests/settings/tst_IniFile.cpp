@@ -105,8 +105,15 @@ private slots:
                                                    << "k";
         QTest::newRow("a lower-case general section") << QByteArray("[general]\nk=1\n") << ""
                                                       << "k";
+        QTest::newRow("a section written as %General is a group named General")
+            << QByteArray("k=0\n[%General]\nk=1\n") << "General"
+            << "k";
         QTest::newRow("a key with a backslash reaches into a group")
             << QByteArray("[General]\nSettings\\Key%20Type=7\n") << "Settings"
+            << "Key Type";
+        QTest::newRow("the group's own section wins over a key reaching into it from a later [General]")
+            << s + "Key%20Type=1\n[General]\nSettings\\Key%20Type=0\n"
+            << "Settings"
             << "Key Type";
         QTest::newRow("a unicode escape in the key") << s + "%U00E9t%E9=1\n"
                                                      << "Settings" << QString::fromUtf8("\xc3\xa9t\xc3\xa9");
@@ -229,6 +236,26 @@ private slots:
         QTest::newRow("a file with a byte order mark") << "\xef\xbb\xbf" + QByteArray("k=1\n") << ""
                                                        << "j"
                                                        << "2";
+        QTest::newRow("a first top-level key goes after the byte order mark")
+            << "\xef\xbb\xbf" + QByteArray("[Settings]\nk=1\n") << ""
+            << "top"
+            << "t";
+        QTest::newRow("an open quote on the last line without a line end")
+            << QByteArray("[Settings]\nNote=\"my note") << "Settings"
+            << "Generate On Startup"
+            << "1";
+        QTest::newRow("an open quote at the end before a new section")
+            << QByteArray("[Other]\nNote=\"my ; note\n") << "Settings"
+            << "Key Type"
+            << "0";
+        QTest::newRow("a backslash at the very end of the file")
+            << QByteArray("[Settings]\nKey%20Strength=2\\") << "Settings"
+            << "Generate On Startup"
+            << "1";
+        QTest::newRow("a key reaching into its group from [General] is changed where it is")
+            << QByteArray("[General]\nSettings\\Key%20Type=0\n") << "Settings"
+            << "Key Type"
+            << "1";
     }
     void anEditChangesOneKeyAndKeepsEveryOther() {
         QFETCH(QByteArray, contents);
@@ -253,6 +280,10 @@ private slots:
                                                         << "-1";
         QTest::newRow("a text that needs quotes") << "k"
                                                   << " 1,5 ";
+        QTest::newRow("a comma alone needs quotes") << "k"
+                                                    << "1,5";
+        QTest::newRow("a blank at the end alone needs quotes") << "k"
+                                                               << "1 ";
         QTest::newRow("control characters and quotes") << "k"
                                                        << QString::fromUtf8("a\tb\"c\\d\x7f\x02"
                                                                             "3");

@@ -9,18 +9,22 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLockFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -33,7 +37,18 @@ namespace {
 
 const QString kSection = QString::fromLatin1(tavrix::kSettingsSection);
 
+std::atomic<bool> g_syncFails{false};
+
 } // namespace
+
+// Every fsync of this program comes here, so that a row can have the disk refuse to sync.
+extern "C" int fsync(int fd) {
+    if (g_syncFails) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
 
 class tst_QSettingsStore : public QObject {
     Q_OBJECT
@@ -65,6 +80,12 @@ private slots:
     void readingSixKeysAndWritingThreeOpensTheFileOnce();
     void aFileTheUserMayNotReadIsReportedAndNeverWritten();
     void aLinkToARegularFileIsWrittenThroughAndStays();
+    void administratorsFilesAreReadBelowTheUsersAndNeverWritten_data();
+    void administratorsFilesAreReadBelowTheUsersAndNeverWritten();
+    void aLockFileInTheWayIsWaitedForOrCleared_data();
+    void aLockFileInTheWayIsWaitedForOrCleared();
+    void ownerGroupAndModeSurviveAWrite_data();
+    void ownerGroupAndModeSurviveAWrite();
 
 private:
     QString folderOf(const QString& application) const { return m_home.filePath(application); }
@@ -75,6 +96,7 @@ private:
     QByteArray readFile(const QString& application) const;
 
     QTemporaryDir m_home;
+    QTemporaryDir m_system; // the folders of XDG_CONFIG_DIRS: "first" and "second"
     tavrix::QSettingsStore m_store;
 };
 
@@ -95,6 +117,10 @@ QByteArray tst_QSettingsStore::readFile(const QString& application) const {
 void tst_QSettingsStore::initTestCase() {
     QVERIFY(m_home.isValid());
     QVERIFY(qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_home.path())));
+    QVERIFY(m_system.isValid());
+    // A relative entry is no folder of administrators' files.
+    QVERIFY(qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_system.filePath(QStringLiteral("first")) +
+                                                         ":relative:" + m_system.filePath(QStringLiteral("second")))));
 }
 
 void tst_QSettingsStore::init() {
@@ -200,6 +226,13 @@ void tst_QSettingsStore::aWriteReachesTheFileBeforeItReturns() {
     QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("1")).saved);
     QCOMPARE(readFile(app), QByteArrayLiteral("[Settings]\nKey%20Type=1\n"));
     QVERIFY(!QFileInfo::exists(fileOf(app) + QStringLiteral(".lock")));
+    // The same text again leaves the file alone: it is not replaced by a copy.
+    struct stat before {
+    }, after{};
+    QCOMPARE(::stat(qPrintable(fileOf(app)), &before), 0);
+    QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("1")).saved);
+    QCOMPARE(::stat(qPrintable(fileOf(app)), &after), 0);
+    QCOMPARE(after.st_ino, before.st_ino);
 }
 
 void tst_QSettingsStore::aWriteKeepsOtherGroupsAndKeys() {
@@ -399,6 +432,7 @@ void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte_data() {
     QTest::newRow("a file size limit above the lock file but below the settings file") << qint64(1024);
     QTest::newRow("a file size limit of 4 KiB") << qint64(4096);
     QTest::newRow("a file size limit of zero bytes") << qint64(0);
+    QTest::newRow("no limit, but the disk refuses to sync the new file") << qint64(-1);
 }
 
 void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
@@ -420,9 +454,12 @@ void tst_QSettingsStore::aWriteThatFailsPartWayLeavesTheFileByteForByte() {
     QCOMPARE(::getrlimit(RLIMIT_FSIZE, &oldLimit), 0);
     rlimit limit = oldLimit;
     limit.rlim_cur = static_cast<rlim_t>(sizeLimit);
-    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    if (sizeLimit >= 0)
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    g_syncFails = sizeLimit < 0;
     const tavrix::WriteOutcome outcome =
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    g_syncFails = false;
     QCOMPARE(::setrlimit(RLIMIT_FSIZE, &oldLimit), 0);
     std::signal(SIGXFSZ, oldHandler);
 
@@ -616,6 +653,160 @@ void tst_QSettingsStore::aLinkToARegularFileIsWrittenThroughAndStays() {
     QVERIFY(QFileInfo(fileOf(app)).isSymLink());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("[Settings]\nKey%20Type=1\n"));
+}
+
+void tst_QSettingsStore::administratorsFilesAreReadBelowTheUsersAndNeverWritten_data() {
+    // What the user's file, the application's file in the first and the second folder of XDG_CONFIG_DIRS,
+    // and the first folder's file named after the organisation hold; an empty text: no file.
+    QTest::addColumn<QByteArray>("user");
+    QTest::addColumn<QByteArray>("first");
+    QTest::addColumn<QByteArray>("second");
+    QTest::addColumn<QByteArray>("firstOrganisation");
+    const QByteArray two = "[Settings]\nKey%20Strength=2\n";
+    QTest::newRow("a key only an administrators' file has is read from it")
+        << QByteArray("[Settings]\nKey%20Type=0\n") << two << QByteArray() << QByteArray();
+    QTest::newRow("the user's own value wins over the administrators'")
+        << QByteArray("[Settings]\nKey%20Strength=0\n") << two << QByteArray() << QByteArray();
+    QTest::newRow("the first folder of XDG_CONFIG_DIRS wins over the second, without a file of the user's")
+        << QByteArray() << two << QByteArray("[Settings]\nKey%20Strength=3\n") << QByteArray();
+    QTest::newRow("every folder's application file wins over a file named after the organisation")
+        << QByteArray() << QByteArray() << QByteArray("[Settings]\nKey%20Strength=3\n") << two;
+}
+
+void tst_QSettingsStore::administratorsFilesAreReadBelowTheUsersAndNeverWritten() {
+    QFETCH(QByteArray, user);
+    QFETCH(QByteArray, first);
+    QFETCH(QByteArray, second);
+    QFETCH(QByteArray, firstOrganisation);
+    static int row = 0;
+    const QString app = QStringLiteral("Administered%1").arg(++row);
+    const QString firstFile = m_system.filePath(QStringLiteral("first/%1/%1.conf").arg(app));
+    const QString secondFile = m_system.filePath(QStringLiteral("second/%1/%1.conf").arg(app));
+    const QString organisationFile = m_system.filePath(QStringLiteral("first/%1.conf").arg(app));
+    for (const auto& [path, contents] :
+         {std::pair{firstFile, first}, std::pair{secondFile, second}, std::pair{organisationFile, firstOrganisation}}) {
+        if (contents.isEmpty())
+            continue;
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(contents), qint64(contents.size()));
+    }
+    if (!user.isEmpty())
+        writeFile(app, user);
+
+    const QSettings reference(QSettings::NativeFormat, QSettings::UserScope, app, app);
+    const QString expected =
+        reference.value(QStringLiteral("Settings/Key Strength"), QStringLiteral("<absent>")).toString();
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("<absent>")),
+             expected);
+
+    // A change goes into the user's file only.
+    QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("9")).saved);
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("<absent>")),
+             QStringLiteral("9"));
+    for (const auto& [path, contents] :
+         {std::pair{firstFile, first}, std::pair{secondFile, second}, std::pair{organisationFile, firstOrganisation}}) {
+        QFile file(path);
+        QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), contents);
+    }
+}
+
+void tst_QSettingsStore::aLockFileInTheWayIsWaitedForOrCleared_data() {
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("an empty lock file ten seconds old, its writer killed before it wrote its id, is cleared")
+        << "empty" << true;
+    // Ten seconds old, and without the flock a writer may not get on every file system: only the id in the
+    // lock tells that its holder still runs.
+    QTest::newRow("a lock another running process holds for the whole wait fails the write") << "process" << false;
+}
+
+void tst_QSettingsStore::aLockFileInTheWayIsWaitedForOrCleared() {
+    QFETCH(QString, holder);
+    QFETCH(bool, saved);
+    const QString app = QStringLiteral("Locked-") + holder;
+    const QByteArray before = "[Settings]\nKey%20Type=1\n";
+    writeFile(app, before);
+    const QString lockPath = fileOf(app) + QStringLiteral(".lock");
+    QFile::remove(lockPath);
+
+    pid_t child = -1;
+    if (holder == QLatin1String("empty")) {
+        QFile lock(lockPath);
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.close();
+    } else {
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            // The child's own lock, written again without the flock.
+            QLockFile lock(lockPath);
+            char locked = '0';
+            if (lock.tryLock(0)) {
+                QFile file(lockPath);
+                const QByteArray id = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+                file.close();
+                lock.unlock();
+                if (!id.isEmpty() && file.open(QIODevice::NewOnly) && file.write(id) == id.size()) {
+                    file.close();
+                    locked = '1';
+                }
+            }
+            (void)!::write(ready[1], &locked, 1);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        char locked = 0;
+        QCOMPARE(::read(ready[0], &locked, 1), ssize_t(1));
+        ::close(ready[0]);
+        QCOMPARE(locked, '1');
+    }
+    const timespec tenSecondsAgo[2] = {{::time(nullptr) - 10, 0}, {::time(nullptr) - 10, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, qPrintable(lockPath), tenSecondsAgo, 0), 0);
+    const tavrix::WriteOutcome outcome =
+        tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
+    if (child > 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+    }
+    QCOMPARE(outcome.saved, saved);
+    QCOMPARE(readFile(app), saved ? QByteArray("[Settings]\nKey%20Type=0\n") : before);
+    QCOMPARE(QFileInfo::exists(lockPath), !saved);
+    QFile::remove(lockPath);
+}
+
+void tst_QSettingsStore::ownerGroupAndModeSurviveAWrite_data() {
+    QTest::addColumn<uint>("owner");
+    QTest::addColumn<uint>("group");
+    QTest::addColumn<uint>("mode");
+    QTest::newRow("a file of the writer's own with another group and mode 0640") << 0u << 100u << 0640u;
+    QTest::newRow("a file root writes for another user keeps that owner, group and mode 0400")
+        << 65534u << 65534u << 0400u;
+}
+
+void tst_QSettingsStore::ownerGroupAndModeSurviveAWrite() {
+    QFETCH(uint, owner);
+    QFETCH(uint, group);
+    QFETCH(uint, mode);
+    if (::geteuid() != 0)
+        QSKIP("giving a file to another user and group takes root");
+    const QString app = QStringLiteral("Owned%1").arg(owner);
+    writeFile(app, "[Settings]\nKey%20Type=1\n");
+    const QByteArray path = QFile::encodeName(fileOf(app));
+    QCOMPARE(::chown(path.constData(), owner, group), 0);
+    QCOMPARE(::chmod(path.constData(), mode), 0);
+
+    QVERIFY(tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
+    QCOMPARE(readFile(app), QByteArray("[Settings]\nKey%20Type=0\n"));
+    struct stat st {};
+    QCOMPARE(::stat(path.constData(), &st), 0);
+    QCOMPARE(uint(st.st_uid), owner);
+    QCOMPARE(uint(st.st_gid), group);
+    QCOMPARE(uint(st.st_mode & 07777), mode);
 }
 
 QTEST_GUILESS_MAIN(tst_QSettingsStore)

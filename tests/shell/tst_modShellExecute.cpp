@@ -15,7 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <optional>
+#include <pthread.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -24,11 +26,18 @@ using tavrix::test::RecordingMessageSink;
 
 namespace {
 
-// Stands in for xdg-open: writes its working directory and arguments to $TAVRIX_STANDIN_LOG, optionally sleeps,
-// appends an end marker, then exits with $TAVRIX_STANDIN_EXIT or kills itself with SIGSEGV.
+// Stands in for xdg-open: writes the signals blocked when it started, its working directory and arguments to
+// $TAVRIX_STANDIN_LOG, optionally sleeps, appends an end marker, then exits with $TAVRIX_STANDIN_EXIT or kills itself
+// with SIGSEGV.
 constexpr char kStandInOpener[] = R"script(#!/bin/sh
 log="$TAVRIX_STANDIN_LOG"
+# The signals it was started with blocked, read before it starts any command of its own.
+while IFS= read -r line; do
+    case "$line" in SigBlk:*) blocked="${line#SigBlk:}" ;; esac
+done < /proc/$$/status
 {
+    printf 'blocked:%s\n' "$blocked"
+    printf 'stdin:%s\n' "$(readlink /proc/$$/fd/0)"
     printf 'cwd:%s\n' "$(pwd -P)"
     for a in "$@"; do printf 'arg:%s\n' "$a"; done
 } > "$log"
@@ -41,10 +50,13 @@ exit "${TAVRIX_STANDIN_EXIT:-0}"
 const QString kFailureTitle = QStringLiteral("ShellExe()");
 const QString kFailureText = QStringLiteral("An unexpected error occured:\r\n    Maybe file doesn't exist?");
 
-enum class Opener { ExitsZero, ExitsThree, Crashes, Missing };
+// RelativeOnly: PATH holds only a relative entry that leads from the current folder to the stand-in.
+enum class Opener { ExitsZero, ExitsThree, Crashes, Missing, RelativeOnly };
 
 // What the stand-in wrote on its last run.
 struct OpenerRun {
+    QString blockedSignals; // as /proc/PID/status shows them, in hexadecimal
+    QString input;          // what its standard input is
     QString workingDirectory;
     QStringList arguments;
     bool ended = false;
@@ -138,6 +150,8 @@ void tst_modShellExecute::useOpener(Opener opener) {
     qputenv("PATH", QFile::encodeName(dir) + ':' + m_savedPath);
     if (opener == Opener::Missing)
         qputenv("PATH", QFile::encodeName(dir));
+    if (opener == Opener::RelativeOnly)
+        qputenv("PATH", "../opener");
     qputenv("TAVRIX_STANDIN_EXIT", opener == Opener::ExitsThree ? "3" : "0");
     qputenv("TAVRIX_STANDIN_CRASH", opener == Opener::Crashes ? "1" : "0");
 }
@@ -153,7 +167,11 @@ std::optional<OpenerRun> tst_modShellExecute::lastRun() const {
         return std::nullopt;
     OpenerRun run;
     for (const QString& line : QString::fromLocal8Bit(log.readAll()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("cwd:")))
+        if (line.startsWith(QLatin1String("blocked:")))
+            run.blockedSignals = line.mid(8).trimmed();
+        else if (line.startsWith(QLatin1String("stdin:")))
+            run.input = line.mid(6);
+        else if (line.startsWith(QLatin1String("cwd:")))
             run.workingDirectory = line.mid(4);
         else if (line.startsWith(QLatin1String("arg:")))
             run.arguments << line.mid(4);
@@ -190,10 +208,25 @@ void tst_modShellExecute::argumentsReachTheOpener() {
     QFETCH(QStringList, expected);
     RecordingMessageSink sink;
 
+    // Neither a signal this program blocks nor its standard input (here a pipe) reaches the opener.
+    sigset_t usr1, before;
+    sigemptyset(&usr1);
+    sigaddset(&usr1, SIGUSR1);
+    int input[2];
+    QCOMPARE(::pipe(input), 0);
+    const int savedInput = ::dup(STDIN_FILENO);
+    QCOMPARE(::dup2(input[0], STDIN_FILENO), STDIN_FILENO);
+    QCOMPARE(::pthread_sigmask(SIG_BLOCK, &usr1, &before), 0);
     ShellExe(file, parameters, 0, kShowNormal, QString(), false, sink);
+    QCOMPARE(::pthread_sigmask(SIG_SETMASK, &before, nullptr), 0);
+    QCOMPARE(::dup2(savedInput, STDIN_FILENO), STDIN_FILENO);
+    for (const int fd : {savedInput, input[0], input[1]})
+        ::close(fd);
 
     QTRY_VERIFY(openerDone());
     const auto run = lastRun();
+    QCOMPARE(run->blockedSignals, QStringLiteral("0000000000000000"));
+    QCOMPARE(run->input, QStringLiteral("/dev/null"));
     QCOMPARE(run->arguments, expected);
     QCOMPARE(sink.messages.size(), 0);
 }
@@ -239,6 +272,8 @@ void tst_modShellExecute::launchOutcome_data() {
             << Opener::Crashes << QString() << wait << true;
         QTest::addRow("no opener on PATH shows the failure box%s", suffix)
             << Opener::Missing << QString() << wait << true;
+        QTest::addRow("an opener found only through a relative PATH entry is not run%s", suffix)
+            << Opener::RelativeOnly << QString() << wait << true;
         QTest::addRow("a working directory that does not exist shows the failure box%s", suffix)
             << Opener::ExitsZero << missingDir << wait << true;
     }
