@@ -38,8 +38,6 @@ public:
     void write(SettingId id, int value);
     int writeCount(SettingId id) const { return m_writeCounts[static_cast<std::size_t>(id)]; }
 
-    SettingsStore& store() { return m_store; }
-
 private:
     SettingsStore& m_store;
     MessageSink& m_sink;
