@@ -3,9 +3,9 @@
 
 #include "ui/SettingsAccess.h"
 
+#include "common/MessageSink.h"
 #include "settings/SettingDecoding.h"
 #include "settings/SettingsStore.h"
-#include "shell/MessageSink.h"
 
 namespace tavrix {
 
