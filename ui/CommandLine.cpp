@@ -9,7 +9,6 @@
 #include "keygen/RandomSource.h"
 #include "keygen/WordSource.h"
 #include "settings/QSettingsStore.h"
-#include "settings/SettingDecoding.h"
 #include "ui/SettingsAccess.h"
 #include "ui/modStartup.h"
 

@@ -5,7 +5,6 @@
 
 #include "TavrixVersion.h"
 #include "keygen/KeyAssembly.h"
-#include "settings/SettingDecoding.h"
 #include "ui/Accessibility.h"
 #include "ui/Captions.h"
 #include "ui/ClickLabel.h"
