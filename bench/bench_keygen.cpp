@@ -5,10 +5,10 @@
 // that dictionary keys cannot beat: opening dict.txt and scanning, in the same pieces, the very bytes each
 // GetWord call of a real generation read. Run with e.g. --benchmark_repetitions=5
 // --benchmark_report_aggregates_only=true.
+#include "common/MessageSink.h"
 #include "keygen/KeyAssembly.h"
 #include "keygen/RandomSource.h"
 #include "keygen/WordSource.h"
-#include "shell/MessageSink.h"
 
 #include <QDir>
 #include <QFile>

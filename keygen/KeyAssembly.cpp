@@ -3,9 +3,9 @@
 
 #include "keygen/KeyAssembly.h"
 
+#include "common/MessageSink.h"
 #include "keygen/RandomSource.h"
 #include "keygen/WordSource.h"
-#include "shell/MessageSink.h"
 
 namespace tavrix {
 

@@ -3,8 +3,8 @@
 
 #include "keygen/KeyStrength.h"
 
+#include "common/RegularFile.h"
 #include "keygen/KeyAssembly.h"
-#include "keygen/RegularFile.h"
 #include "keygen/WordSource.h"
 
 #include <QFile>

@@ -3,9 +3,9 @@
 
 #include "keygen/WordSource.h"
 
+#include "common/MessageSink.h"
+#include "common/RegularFile.h"
 #include "keygen/RandomSource.h"
-#include "keygen/RegularFile.h"
-#include "shell/MessageSink.h"
 
 #include <QFile>
 #include <QFileInfo>

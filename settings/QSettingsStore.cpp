@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 #if defined(Q_OS_UNIX)
+#include "common/RegularFile.h"
 #include "settings/IniFile.h"
 
 #include <QDir>
@@ -208,33 +209,24 @@ struct QSettingsStore::File {
         contents.reset();
         problem.reset();
         signature = Signature{};
-        struct stat st {};
-        if (::stat(nativePath.constData(), &st) != 0) {
-            const int error = errno;
+        using Outcome = RegularFileOpening::Outcome;
+        const RegularFileOpening opening = OpenRegularFileAt(nativePath);
+        if (opening.outcome == Outcome::Missing) {
             // No file, or a file where its folder should be: nothing is stored yet.
-            if (error != ENOENT && error != ENOTDIR)
-                problem = ReadProblem{path, ErrorText(error)};
+            if (opening.error != ENOENT && opening.error != ENOTDIR)
+                problem = ReadProblem{path, ErrorText(opening.error)};
             return;
         }
-        signature = Signature::of(st);
-        if (!S_ISREG(st.st_mode)) {
-            problem = ReadProblem{path, kNotRegular};
+        signature = Signature::of(opening.status);
+        if (opening.outcome != Outcome::Opened) {
+            problem =
+                ReadProblem{path, opening.outcome == Outcome::NotRegular ? kNotRegular : ErrorText(opening.error)};
             return;
         }
-        // Non-blocking, in case a pipe took the file's place since the check above.
-        const int fd = ::open(nativePath.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0) {
-            problem = ReadProblem{path, ErrorText(errno)};
-            return;
-        }
+        const int fd = opening.fd;
         const auto closeFd = qScopeGuard([fd] { ::close(fd); });
-        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-            problem = ReadProblem{path, kNotRegular};
-            return;
-        }
-        signature = Signature::of(st);
         QByteArray bytes;
-        bytes.reserve(static_cast<qsizetype>(st.st_size));
+        bytes.reserve(static_cast<qsizetype>(opening.status.st_size));
         char buffer[64 * 1024];
         for (;;) {
             const ssize_t n = ::read(fd, buffer, sizeof buffer);

@@ -197,38 +197,4 @@ DecodedSetting DecodeSetting(const QString& text) {
     return DecodeDecimal(s, 0);
 }
 
-bool CheckBoxAccepts(int value) {
-    return value >= 0 && value <= 2;
-}
-
-bool ListAccepts(int value, int itemCount) {
-    return value >= -1 && value < itemCount;
-}
-
-bool AsciiMethodAccepts(int value) {
-    return value == 0 || value == 1;
-}
-
-QString UnusableSettingText(const QString& key, const QString& storedText, const QString& defaultText) {
-    return QStringLiteral("The stored setting \"%1\" holds \"%2\", which Tavrix cannot use. The default, %3, is "
-                          "used instead.")
-        .arg(key, storedText, defaultText);
-}
-
-QString SaveFailedText(const QString& location) {
-    return QStringLiteral("Tavrix could not save its settings to %1.").arg(location);
-}
-
-QString MovedAsideText(const QString& location, const QString& movedTo) {
-    return QStringLiteral("Tavrix could not read the settings file %1. It was moved to %2, unchanged, and a new "
-                          "settings file was started.")
-        .arg(location, movedTo);
-}
-
-QString ReadProblemText(const QString& location, const QString& reason) {
-    return QStringLiteral("Tavrix could not read the settings file %1 (%2). It starts with its default settings and "
-                          "leaves the file as it is, so changes made now are not saved.")
-        .arg(location, reason);
-}
-
 } // namespace tavrix

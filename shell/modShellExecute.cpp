@@ -3,7 +3,7 @@
 
 #include "shell/modShellExecute.h"
 
-#include "shell/MessageSink.h"
+#include "common/MessageSink.h"
 
 #include <QCoreApplication>
 

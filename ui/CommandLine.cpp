@@ -4,12 +4,11 @@
 #include "ui/CommandLine.h"
 
 #include "TavrixVersion.h"
+#include "common/MessageSink.h"
 #include "keygen/KeyAssembly.h"
 #include "keygen/RandomSource.h"
 #include "keygen/WordSource.h"
 #include "settings/QSettingsStore.h"
-#include "settings/SettingDecoding.h"
-#include "shell/MessageSink.h"
 #include "ui/SettingsAccess.h"
 #include "ui/modStartup.h"
 

@@ -21,7 +21,6 @@ void Form::Load() {
     // another procedure show or touch this window, and that must not load it a second time.
     m_window = window;
     m_centrePending = true;
-    emit loaded();
     Form_Load();
 }
 

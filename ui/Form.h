@@ -28,7 +28,6 @@ public:
     void Unload();
 
 signals:
-    void loaded();
     void unloaded();
 
 protected:

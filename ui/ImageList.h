@@ -4,27 +4,20 @@
 #pragma once
 
 #include <QIcon>
-#include <QString>
 #include <QVector>
 
 namespace tavrix {
 
-// A keyed list of images that buttons refer to by 1-based index.
+// A list of images that buttons refer to by 1-based index.
 class ImageList {
 public:
-    void add(const QString& key, const QIcon& image);
-    int count() const { return static_cast<int>(m_items.size()); }
+    void add(const QIcon& image) { m_images.append(image); }
+    int count() const { return static_cast<int>(m_images.size()); }
     // 1-based, as the buttons store it; an index out of range gives a null icon.
-    QIcon image(int index) const;
-    QString key(int index) const;
-    int indexOf(const QString& key) const; // 0 when absent
+    QIcon image(int index) const { return index >= 1 && index <= count() ? m_images[index - 1] : QIcon(); }
 
 private:
-    struct Item {
-        QString key;
-        QIcon image;
-    };
-    QVector<Item> m_items;
+    QVector<QIcon> m_images;
 };
 
 } // namespace tavrix

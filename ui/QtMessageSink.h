@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "shell/MessageSink.h"
+#include "common/MessageSink.h"
 
 namespace tavrix {
 

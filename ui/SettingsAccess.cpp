@@ -3,9 +3,9 @@
 
 #include "ui/SettingsAccess.h"
 
+#include "common/MessageSink.h"
 #include "settings/SettingDecoding.h"
 #include "settings/SettingsStore.h"
-#include "shell/MessageSink.h"
 
 namespace tavrix {
 
@@ -13,6 +13,40 @@ namespace {
 const QString kApplication = QString::fromLatin1(kSettingsApplication);
 const QString kSection = QString::fromLatin1(kSettingsSection);
 } // namespace
+
+bool CheckBoxAccepts(int value) {
+    return value >= 0 && value <= 2;
+}
+
+bool ListAccepts(int value, int itemCount) {
+    return value >= -1 && value < itemCount;
+}
+
+bool AsciiMethodAccepts(int value) {
+    return value == 0 || value == 1;
+}
+
+QString UnusableSettingText(const QString& key, const QString& storedText, const QString& defaultText) {
+    return QStringLiteral("The stored setting \"%1\" holds \"%2\", which Tavrix cannot use. The default, %3, is "
+                          "used instead.")
+        .arg(key, storedText, defaultText);
+}
+
+QString SaveFailedText(const QString& location) {
+    return QStringLiteral("Tavrix could not save its settings to %1.").arg(location);
+}
+
+QString MovedAsideText(const QString& location, const QString& movedTo) {
+    return QStringLiteral("Tavrix could not read the settings file %1. It was moved to %2, unchanged, and a new "
+                          "settings file was started.")
+        .arg(location, movedTo);
+}
+
+QString ReadProblemText(const QString& location, const QString& reason) {
+    return QStringLiteral("Tavrix could not read the settings file %1 (%2). It starts with its default settings and "
+                          "leaves the file as it is, so changes made now are not saved.")
+        .arg(location, reason);
+}
 
 SettingsAccess::SettingsAccess(SettingsStore& store, MessageSink& sink) : m_store(store), m_sink(sink) {}
 

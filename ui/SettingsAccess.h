@@ -15,6 +15,17 @@ namespace tavrix {
 class MessageSink;
 class SettingsStore;
 
+// What each kind of control can take.
+bool CheckBoxAccepts(int value);            // 0, 1 or 2
+bool ListAccepts(int value, int itemCount); // -1 .. itemCount - 1
+bool AsciiMethodAccepts(int value);         // 0 or 1
+
+// Message texts for the store problems the window reports (title "Tavrix", warning icon).
+QString UnusableSettingText(const QString& key, const QString& storedText, const QString& defaultText);
+QString SaveFailedText(const QString& location);
+QString MovedAsideText(const QString& location, const QString& movedTo);
+QString ReadProblemText(const QString& location, const QString& reason);
+
 // The main window's way to the settings store: reads with the table's defaults, checks what a control can
 // take, writes canonical texts, and reports store problems without stopping the program.
 // One instance lives for the whole run, so the could-not-save warning is shown once per run.
@@ -37,8 +48,6 @@ public:
     // Writes the decimal text of value under the key of `id`.
     void write(SettingId id, int value);
     int writeCount(SettingId id) const { return m_writeCounts[static_cast<std::size_t>(id)]; }
-
-    SettingsStore& store() { return m_store; }
 
 private:
     SettingsStore& m_store;

@@ -5,7 +5,6 @@
 
 #include "TavrixVersion.h"
 #include "keygen/KeyAssembly.h"
-#include "settings/SettingDecoding.h"
 #include "ui/Accessibility.h"
 #include "ui/Captions.h"
 #include "ui/ClickLabel.h"
@@ -154,7 +153,7 @@ const ImageList& wMain::imlMain() const {
     // window is built, does not need.
     if (m_imlMain.count() == 0) {
         for (const char* key : {"_generate", "_settings", "_about", "_generatekey", "_copytoclipboard"})
-            m_imlMain.add(QString::fromLatin1(key), ToolbarImage(QString::fromLatin1(key)));
+            m_imlMain.add(ToolbarImage(QString::fromLatin1(key)));
     }
     return m_imlMain;
 }

@@ -20,11 +20,11 @@
 // A key travels: tbrMisc button "_generatekey" -> GenerateKey -> TryAssembleKey (GetRnd / GetWord) -> txtKey
 // -> CopyToClipboard.
 
-#include "keygen/ClipboardCopy.h"
 #include "keygen/KeyStrength.h"
 #include "keygen/WordSource.h"
 #include "settings/SettingKeys.h"
 #include "shell/modWinXP.h"
+#include "ui/ClipboardCopy.h"
 #include "ui/Form.h"
 #include "ui/ImageList.h"
 

@@ -24,16 +24,6 @@ class tst_SettingDecoding : public QObject {
 private slots:
     void decodesStoredText_data();
     void decodesStoredText();
-    void checkBoxAcceptsItsThreeStates_data();
-    void checkBoxAcceptsItsThreeStates();
-    void listAcceptsNoSelectionUpToLastItem_data();
-    void listAcceptsNoSelectionUpToLastItem();
-    void asciiMethodAcceptsRandomAndDictionary_data();
-    void asciiMethodAcceptsRandomAndDictionary();
-    void unusableSettingTextNamesKeyTextAndDefault_data();
-    void unusableSettingTextNamesKeyTextAndDefault();
-    void saveFailedTextNamesTheLocation_data();
-    void saveFailedTextNamesTheLocation();
 
 private:
     static void addDecoding(const char* sentence, const QString& text, Expected expected,
@@ -159,110 +149,6 @@ void tst_SettingDecoding::decodesStoredText() {
         QVERIFY(decoded.isValue());
         QCOMPARE(int(decoded.value), value);
     }
-}
-
-void tst_SettingDecoding::checkBoxAcceptsItsThreeStates_data() {
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("minus one is no box state") << -1 << false;
-    QTest::newRow("zero is a clear box") << 0 << true;
-    QTest::newRow("one is a ticked box") << 1 << true;
-    QTest::newRow("two is the third state") << 2 << true;
-    QTest::newRow("three is no box state") << 3 << false;
-    QTest::newRow("the largest value is no box state") << 32767 << false;
-    QTest::newRow("the smallest value is no box state") << -32768 << false;
-}
-
-void tst_SettingDecoding::checkBoxAcceptsItsThreeStates() {
-    QFETCH(int, value);
-    QFETCH(bool, accepted);
-    QCOMPARE(tavrix::CheckBoxAccepts(value), accepted);
-}
-
-void tst_SettingDecoding::listAcceptsNoSelectionUpToLastItem_data() {
-    QTest::addColumn<int>("value");
-    QTest::addColumn<int>("itemCount");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("minus two is below no selection") << -2 << 3 << false;
-    QTest::newRow("minus one selects nothing") << -1 << 3 << true;
-    QTest::newRow("zero selects the first of three") << 0 << 3 << true;
-    QTest::newRow("two selects the last of three") << 2 << 3 << true;
-    QTest::newRow("three is beyond the last of three") << 3 << 3 << false;
-    QTest::newRow("one selects the last of two") << 1 << 2 << true;
-    QTest::newRow("two is beyond the last of two") << 2 << 2 << false;
-    QTest::newRow("seven is beyond the strength list") << 7 << 3 << false;
-    QTest::newRow("an empty list still takes no selection") << -1 << 0 << true;
-    QTest::newRow("an empty list has no first item") << 0 << 0 << false;
-}
-
-void tst_SettingDecoding::listAcceptsNoSelectionUpToLastItem() {
-    QFETCH(int, value);
-    QFETCH(int, itemCount);
-    QFETCH(bool, accepted);
-    QCOMPARE(tavrix::ListAccepts(value, itemCount), accepted);
-}
-
-void tst_SettingDecoding::asciiMethodAcceptsRandomAndDictionary_data() {
-    QTest::addColumn<int>("value");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("minus one is no method") << -1 << false;
-    QTest::newRow("zero is the random method") << 0 << true;
-    QTest::newRow("one is the dictionary method") << 1 << true;
-    QTest::newRow("two is no method") << 2 << false;
-}
-
-void tst_SettingDecoding::asciiMethodAcceptsRandomAndDictionary() {
-    QFETCH(int, value);
-    QFETCH(bool, accepted);
-    QCOMPARE(tavrix::AsciiMethodAccepts(value), accepted);
-}
-
-void tst_SettingDecoding::unusableSettingTextNamesKeyTextAndDefault_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("storedText");
-    QTest::addColumn<QString>("defaultText");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("an out-of-range strength names its key, text and default")
-        << "Key Strength"
-        << "7"
-        << "1"
-        << R"(The stored setting "Key Strength" holds "7", which Tavrix cannot use. The default, 1, is used instead.)";
-    QTest::newRow("the stored text is shown as read, blanks included")
-        << "Generate On Change"
-        << " 3 "
-        << "0"
-        << R"(The stored setting "Generate On Change" holds " 3 ", which Tavrix cannot use. The default, 0, is used instead.)";
-    QTest::newRow("a percent sequence in the stored text stays literal")
-        << "ASCII Mode"
-        << "%1%2"
-        << "0"
-        << R"(The stored setting "ASCII Mode" holds "%1%2", which Tavrix cannot use. The default, 0, is used instead.)";
-}
-
-void tst_SettingDecoding::unusableSettingTextNamesKeyTextAndDefault() {
-    QFETCH(QString, key);
-    QFETCH(QString, storedText);
-    QFETCH(QString, defaultText);
-    QFETCH(QString, expected);
-    QCOMPARE(tavrix::UnusableSettingText(key, storedText, defaultText), expected);
-}
-
-void tst_SettingDecoding::saveFailedTextNamesTheLocation_data() {
-    QTest::addColumn<QString>("location");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("a file path ends the sentence")
-        << "/home/user/.config/Tavrix/Tavrix.conf"
-        << "Tavrix could not save its settings to /home/user/.config/Tavrix/Tavrix.conf.";
-    QTest::newRow("a path with blanks and a percent sign is shown as it is")
-        << "/tmp/my %1 dir/Tavrix.conf"
-        << "Tavrix could not save its settings to /tmp/my %1 dir/Tavrix.conf.";
-}
-
-void tst_SettingDecoding::saveFailedTextNamesTheLocation() {
-    QFETCH(QString, location);
-    QFETCH(QString, expected);
-    QCOMPARE(tavrix::SaveFailedText(location), expected);
 }
 
 QTEST_GUILESS_MAIN(tst_SettingDecoding)

@@ -1,8 +1,8 @@
 // SPDX-FileCopyrightText: The Tavrix developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "settings/SettingDecoding.h"
 #include "ui/QtMessageSink.h"
+#include "ui/SettingsAccess.h"
 
 #include <QApplication>
 #include <QClipboard>

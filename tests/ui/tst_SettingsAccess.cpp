@@ -27,6 +27,9 @@ public:
     int reads = 0;
 };
 
+// The kind of control each setting is restored into, which decides the values it can take.
+enum class SettingControl { CheckBox, AsciiMethod, List };
+
 const QString kFile = QStringLiteral("/home/user/.config/Tavrix/Tavrix.conf");
 const QString kAside = QStringLiteral("/home/user/.config/Tavrix/Tavrix.conf.unreadable");
 
@@ -114,6 +117,147 @@ private slots:
         QCOMPARE(tavrix::MovedAsideText(QStringLiteral("/tmp/a %1/Tavrix.conf"), QStringLiteral("/tmp/a %1/x")),
                  QStringLiteral("Tavrix could not read the settings file /tmp/a %1/Tavrix.conf. It was moved to "
                                 "/tmp/a %1/x, unchanged, and a new settings file was started."));
+    }
+
+    void checkBoxAcceptsItsThreeStates_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("minus one is no box state") << -1 << false;
+        QTest::newRow("zero is a clear box") << 0 << true;
+        QTest::newRow("one is a ticked box") << 1 << true;
+        QTest::newRow("two is the third state") << 2 << true;
+        QTest::newRow("three is no box state") << 3 << false;
+        QTest::newRow("the largest value is no box state") << 32767 << false;
+        QTest::newRow("the smallest value is no box state") << -32768 << false;
+    }
+
+    void checkBoxAcceptsItsThreeStates() {
+        QFETCH(int, value);
+        QFETCH(bool, accepted);
+        QCOMPARE(tavrix::CheckBoxAccepts(value), accepted);
+    }
+
+    void listAcceptsNoSelectionUpToLastItem_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("itemCount");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("minus two is below no selection") << -2 << 3 << false;
+        QTest::newRow("minus one selects nothing") << -1 << 3 << true;
+        QTest::newRow("zero selects the first of three") << 0 << 3 << true;
+        QTest::newRow("two selects the last of three") << 2 << 3 << true;
+        QTest::newRow("three is beyond the last of three") << 3 << 3 << false;
+        QTest::newRow("one selects the last of two") << 1 << 2 << true;
+        QTest::newRow("two is beyond the last of two") << 2 << 2 << false;
+        QTest::newRow("seven is beyond the strength list") << 7 << 3 << false;
+        QTest::newRow("an empty list still takes no selection") << -1 << 0 << true;
+        QTest::newRow("an empty list has no first item") << 0 << 0 << false;
+    }
+
+    void listAcceptsNoSelectionUpToLastItem() {
+        QFETCH(int, value);
+        QFETCH(int, itemCount);
+        QFETCH(bool, accepted);
+        QCOMPARE(tavrix::ListAccepts(value, itemCount), accepted);
+    }
+
+    void asciiMethodAcceptsRandomAndDictionary_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("minus one is no method") << -1 << false;
+        QTest::newRow("zero is the random method") << 0 << true;
+        QTest::newRow("one is the dictionary method") << 1 << true;
+        QTest::newRow("two is no method") << 2 << false;
+    }
+
+    void asciiMethodAcceptsRandomAndDictionary() {
+        QFETCH(int, value);
+        QFETCH(bool, accepted);
+        QCOMPARE(tavrix::AsciiMethodAccepts(value), accepted);
+    }
+
+    void unusableSettingTextNamesKeyTextAndDefault_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("storedText");
+        QTest::addColumn<QString>("defaultText");
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("an out-of-range strength names its key, text and default")
+            << "Key Strength"
+            << "7"
+            << "1"
+            << R"(The stored setting "Key Strength" holds "7", which Tavrix cannot use. The default, 1, is used instead.)";
+        QTest::newRow("the stored text is shown as read, blanks included")
+            << "Generate On Change"
+            << " 3 "
+            << "0"
+            << R"(The stored setting "Generate On Change" holds " 3 ", which Tavrix cannot use. The default, 0, is used instead.)";
+        QTest::newRow("a percent sequence in the stored text stays literal")
+            << "ASCII Mode"
+            << "%1%2"
+            << "0"
+            << R"(The stored setting "ASCII Mode" holds "%1%2", which Tavrix cannot use. The default, 0, is used instead.)";
+    }
+
+    void unusableSettingTextNamesKeyTextAndDefault() {
+        QFETCH(QString, key);
+        QFETCH(QString, storedText);
+        QFETCH(QString, defaultText);
+        QFETCH(QString, expected);
+        QCOMPARE(tavrix::UnusableSettingText(key, storedText, defaultText), expected);
+    }
+
+    void saveFailedTextNamesTheLocation_data() {
+        QTest::addColumn<QString>("location");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a file path ends the sentence")
+            << "/home/user/.config/Tavrix/Tavrix.conf"
+            << "Tavrix could not save its settings to /home/user/.config/Tavrix/Tavrix.conf.";
+        QTest::newRow("a path with blanks and a percent sign is shown as it is")
+            << "/tmp/my %1 dir/Tavrix.conf"
+            << "Tavrix could not save its settings to /tmp/my %1 dir/Tavrix.conf.";
+    }
+
+    void saveFailedTextNamesTheLocation() {
+        QFETCH(QString, location);
+        QFETCH(QString, expected);
+        QCOMPARE(tavrix::SaveFailedText(location), expected);
+    }
+
+    // The default of each setting is a value its control accepts; the smallest list the program fills has
+    // two items.
+    void eachDefaultIsAValueItsControlAccepts_data() {
+        QTest::addColumn<tavrix::SettingId>("id");
+        QTest::addColumn<SettingControl>("control");
+        QTest::newRow("generate on startup restores a check box")
+            << tavrix::SettingId::GenerateOnStartup << SettingControl::CheckBox;
+        QTest::newRow("the ascii mode restores the method choice")
+            << tavrix::SettingId::AsciiMode << SettingControl::AsciiMethod;
+        QTest::newRow("the key strength restores a list") << tavrix::SettingId::KeyStrength << SettingControl::List;
+        QTest::newRow("the key type restores a list") << tavrix::SettingId::KeyType << SettingControl::List;
+        QTest::newRow("copy key to clipboard restores a check box")
+            << tavrix::SettingId::CopyKeyToClipboard << SettingControl::CheckBox;
+        QTest::newRow("generate on change restores a check box")
+            << tavrix::SettingId::GenerateOnChange << SettingControl::CheckBox;
+    }
+    void eachDefaultIsAValueItsControlAccepts() {
+        QFETCH(tavrix::SettingId, id);
+        QFETCH(SettingControl, control);
+        const tavrix::SettingDef& def = tavrix::SettingDefOf(id);
+        const tavrix::DecodedSetting decoded = tavrix::DecodeSetting(QString::fromLatin1(def.defaultText));
+        QVERIFY2(decoded.isValue(), def.key);
+        bool accepted = false;
+        switch (control) {
+        case SettingControl::CheckBox:
+            accepted = tavrix::CheckBoxAccepts(decoded.value);
+            break;
+        case SettingControl::AsciiMethod:
+            accepted = tavrix::AsciiMethodAccepts(decoded.value);
+            break;
+        case SettingControl::List:
+            accepted = tavrix::ListAccepts(decoded.value, 2);
+            break;
+        }
+        QVERIFY2(accepted, def.key);
     }
 };
 

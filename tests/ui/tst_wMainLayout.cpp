@@ -438,7 +438,11 @@ private slots:
         QToolButton* b = h.button(button.toLatin1().constData());
         QCOMPARE(b->property("key").toString(), key);
         QCOMPARE(b->property("imageIndex").toInt(), image);
-        QCOMPARE(h.main->imlMain().key(image), key);
+        // The list's image at that index is the toolbar picture of the button's key.
+        const auto pixels = [](const QIcon& icon) {
+            return icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        };
+        QCOMPARE(pixels(h.main->imlMain().image(image)), pixels(QIcon(QStringLiteral(":/toolbar/%1.png").arg(key))));
         QCOMPARE(b->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
         QVERIFY(!b->icon().isNull());
         QCOMPARE(b->icon().pixmap(16, 16).size(), QSize(16, 16));
@@ -446,11 +450,10 @@ private slots:
         QCOMPARE(b->isCheckable(), button.startsWith("tbrMain"));
     }
 
-    void theImageListHoldsFiveKeyedImages() {
+    void theImageListHoldsFiveImages() {
         MainWindowHarness h;
         const ImageList& iml = h.main->imlMain();
         QCOMPARE(iml.count(), 5);
-        QCOMPARE(iml.indexOf("_copytoclipboard"), 5);
         QVERIFY(iml.image(0).isNull());
         QVERIFY(iml.image(6).isNull());
         for (int i = 1; i <= 5; ++i)

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: The Tavrix developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "keygen/ClipboardCopy.h"
+#include "ui/ClipboardCopy.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
