@@ -15,11 +15,7 @@ namespace tavrix {
 // How much randomness a key has: the entropy, in bits, of the keys TryAssembleKey builds for a choice of
 // strength, type and method, assuming a uniform random source. A dictionary key has far fewer bits than its
 // length suggests, and how many depends on the word list, so that figure is measured from dict.txt itself.
-
-// 4 bits per hexadecimal digit.
-double HexKeyBits(qint32 hexDigits);
-// log2(26) bits per letter.
-double LetterKeyBits(qint32 keyLength);
+// A HEX key has 4 bits per digit, a random-letter key log2(26) bits per letter.
 
 // The chance of each word (lower-cased) being the result of GetWord(length), length > 0, given the lines of
 // dict.txt in order. Starting lines after which no line of that length follows add to no word.
