@@ -4,6 +4,7 @@
 #include "keygen/KeyStrength.h"
 
 #include "keygen/KeyAssembly.h"
+#include "keygen/LineReader.h"
 #include "keygen/RegularFile.h"
 #include "keygen/WordSource.h"
 
@@ -187,54 +188,23 @@ std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLeng
     QSet<qint32> wanted = RequestedLengths(keyLength);
     const qint32 fewest = wanted.isEmpty() ? 0 : *std::min_element(wanted.begin(), wanted.end());
     const qint32 most = wanted.isEmpty() ? 0 : *std::max_element(wanted.begin(), wanted.end());
-    // Keeps a line; true when nothing later can matter.
-    const auto take = [&](const QByteArray& bytes) {
-        if (lines.size() < kStarts) {
-            lines.append(QString::fromUtf8(bytes));
-            return false;
-        }
-        // In UTF-16 a line has at most one unit per byte and at least one per three bytes.
-        if (bytes.size() >= fewest && bytes.size() <= 3 * qsizetype(most)) {
-            QString line = QString::fromUtf8(bytes);
-            if (wanted.remove(qint32(line.size())))
-                lines.append(std::move(line));
-        }
-        return wanted.isEmpty();
-    };
-
-    // Line ends as GetWord reads them: CR LF, a lone LF or a lone CR; one at the very end starts no line.
-    std::vector<char> chunk(size_t{64} * 1024);
-    QByteArray partial;
-    bool skipLf = false;
-    for (;;) {
-        const qint64 got = file.read(chunk.data(), qint64(chunk.size()));
-        if (got < 0)
-            return std::nullopt;
-        if (got == 0)
+    qint64 bytesRead = 0;
+    LineReader reader(file, bytesRead);
+    Line line;
+    while (lines.size() < kStarts || !wanted.isEmpty()) {
+        if (!reader.next(line))
             break;
-        qint64 start = 0;
-        for (qint64 i = 0; i < got; ++i) {
-            const char c = chunk[size_t(i)];
-            if (skipLf) {
-                skipLf = false;
-                if (c == '\n') {
-                    start = i + 1;
-                    continue;
-                }
-            }
-            if (c == '\r' || c == '\n') {
-                partial.append(chunk.data() + start, i - start);
-                if (take(partial))
-                    return lines;
-                partial.clear();
-                skipLf = c == '\r';
-                start = i + 1;
-            }
+        if (lines.size() < kStarts) {
+            lines.append(reader.text(line));
+        } else if (line.size >= fewest && line.size <= 3 * qint64(most)) {
+            // In UTF-16 a line has at most one unit per byte and at least one per three bytes.
+            QString text = reader.text(line);
+            if (wanted.remove(qint32(text.size())))
+                lines.append(std::move(text));
         }
-        partial.append(chunk.data() + start, got - start);
     }
-    if (!partial.isEmpty())
-        take(partial);
+    if (reader.failed())
+        return std::nullopt;
     return lines;
 }
 
