@@ -44,7 +44,7 @@ bool UsableKey(const QString& key, qint32 keyLength) {
     return true;
 }
 
-// One assembly from the dictionary, by the rules of WordLoopGoesOn and KeyEndOf: keyLength characters long
+// One assembly from the dictionary, by the rules of WordLoopEnd and KeyEndOf: keyLength characters long
 // when every word had the length asked for. Nothing when the shortfall cannot be filled; failed is set when
 // a GetWord call failed (it has shown its message).
 std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength, bool& drew, bool& failed) {
@@ -54,7 +54,7 @@ std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength, bo
         return word;
     };
     QString key;
-    while (WordLoopGoesOn(keyLength, key.size())) {
+    while (key.size() < WordLoopEnd(keyLength)) {
         const auto word = draw(0);
         if (!word)
             return std::nullopt;

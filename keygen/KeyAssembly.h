@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -41,12 +42,12 @@ constexpr qint32 KeyLengthOf(qint32 hexDigits) {
 }
 
 // How a dictionary key of keyLength characters is put together; the assembly and the strength measure both
-// follow these two rules. While WordLoopGoesOn for the characters assembled so far, a word of any length is
-// drawn and added with a hyphen after it. Then KeyEndOf the characters still missing says which words fill
-// them: one of `back` letters at the end and, when front > 0, one of `front` letters put in front with a
-// hyphen. back == 0: the shortfall cannot be filled, and the assembly starts again.
-constexpr bool WordLoopGoesOn(qint32 keyLength, qint64 size) {
-    return size < qint64(keyLength) - 9;
+// follow these two rules. While the key is shorter than WordLoopEnd, a word of any length is drawn and added
+// with a hyphen after it. Then KeyEndOf the characters still missing says which words fill them: one of
+// `back` letters at the end and, when front > 0, one of `front` letters put in front with a hyphen.
+// back == 0: the shortfall cannot be filled, and the assembly starts again.
+constexpr qint64 WordLoopEnd(qint32 keyLength) {
+    return std::max<qint64>(0, qint64(keyLength) - 9);
 }
 struct KeyEnd {
     qint32 front = 0;

@@ -50,18 +50,10 @@ Draw DrawOf(const QHash<QString, double>& chances) {
     return d;
 }
 
-// The fewest characters at which the word loop stops.
-qint64 LoopStop(qint32 keyLength) {
-    qint64 stop = 0;
-    while (WordLoopGoesOn(keyLength, stop))
-        ++stop;
-    return stop;
-}
-
 // The lengths the key assembly asks GetWord for besides the words of its loop (length 0): those of every end
-// the loop can leave. Once the loop has run, it leaves any shortfall up to keyLength - LoopStop.
+// the loop can leave. Once the loop has run, it leaves any shortfall up to keyLength - WordLoopEnd.
 QSet<qint32> RequestedLengths(qint32 keyLength) {
-    const qint64 stop = LoopStop(keyLength);
+    const qint64 stop = WordLoopEnd(keyLength);
     QSet<qint32> lengths;
     for (qint64 shortfall = stop == 0 ? keyLength : 1; shortfall <= keyLength - stop; ++shortfall) {
         const KeyEnd end = KeyEndOf(shortfall);
@@ -73,8 +65,7 @@ QSet<qint32> RequestedLengths(qint32 keyLength) {
     return lengths;
 }
 
-// The words a key's first word and its front word can both be (shortfalls 7 to 9 put a word of 3 or 4
-// letters in front), with both chances added.
+// The words a key's first word can be when it may be a loop word or a front word, with both chances added.
 QHash<QString, double> Added(QHash<QString, double> a, const QHash<QString, double>& b) {
     for (auto it = b.begin(); it != b.end(); ++it)
         a[it.key()] += it.value();
@@ -100,7 +91,7 @@ QHash<QString, double> DrawChances(const QStringList& lines, qint32 length) {
     return chances;
 }
 
-// The key assembly follows WordLoopGoesOn and KeyEndOf: its loop adds words of any length and a hyphen, and
+// The key assembly follows WordLoopEnd and KeyEndOf: its loop adds words of any length and a hyphen, and
 // the end it then reaches fills the shortfall with a word at the back and perhaps one in front.
 //
 // A key shows the lengths of its words (its shape), and each shape is made by independent draws, so the
@@ -128,7 +119,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
         tail[n] = DrawOf(tailChances[n]);
     }
 
-    const qint64 stop = LoopStop(keyLength);
+    const qint64 stop = WordLoopEnd(keyLength);
     const auto finish = [&](qint64 size) -> Draw {
         const KeyEnd end = KeyEndOf(keyLength - size);
         if (end.back == 0)
