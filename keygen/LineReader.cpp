@@ -9,7 +9,7 @@
 namespace tavrix {
 
 LineReader::LineReader(QFile& file, qint64& bytesRead)
-    : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk + 1, '\n') {}
+    : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk + 8, '\n') {}
 
 QByteArray LineReader::reread(const Line& line, qint64 most) {
     const qint64 wanted = std::min(line.size, most);

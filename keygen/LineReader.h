@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -48,8 +50,15 @@ public:
         const qint64 offset = m_bufferOffset + static_cast<qint64>(start);
         qint64 dropped = 0; // bytes of this line no longer in the buffer
         for (;;) {
-            // Line ends are below 0x0E, and so is the LF kept after the data, which stops the scan there.
+            // Line ends are below 0x0E, and so is the LF kept after the data, which stops the scan there. Eight
+            // bytes are passed over at once while none of them is below 0x0E (the test is exact for any byte
+            // order), then the byte below 0x0E is found one byte at a time.
             const char* p = m_buffer.data() + m_pos;
+            for (std::uint64_t w;; p += 8) {
+                std::memcpy(&w, p, 8);
+                if ((w - 0x0E0E0E0E0E0E0E0Eu) & ~w & 0x8080808080808080u)
+                    break;
+            }
             while (static_cast<unsigned char>(*p) > '\r')
                 ++p;
             const auto at = static_cast<size_t>(p - m_buffer.data());
@@ -98,7 +107,7 @@ private:
 
     QFile& m_file;
     qint64& m_bytesRead;
-    std::vector<char> m_buffer; // the data, then one LF that ends the scan
+    std::vector<char> m_buffer; // the data, then an LF that ends the scan and room for an 8-byte read
     qint64 m_bufferOffset = 0;  // file offset of the buffer's first byte
     size_t m_pos = 0;           // next byte to look at
     size_t m_end = 0;           // end of the data in the buffer
