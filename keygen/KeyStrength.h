@@ -22,12 +22,13 @@ namespace tavrix {
 QHash<QString, double> DrawChances(const QStringList& lines, qint32 length);
 
 // The entropy of a dictionary key of keyLength characters made from these lines by TryAssembleKey, counting
-// every way the assembly can reach the same key and its new attempt when two characters or fewer are left
-// over; keys whose words could not all be drawn do not count. std::nullopt when no key can be made.
+// every way the assembly can reach the same key and its new attempt when the shortfall cannot be filled
+// (KeyAssembly.h states the rules both follow); keys whose words could not all be drawn do not count.
+// std::nullopt when no key can be made.
 std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLength);
 
 // The lines of a dict.txt that keys of keyLength characters can be made of: the 27,000 starting lines and,
-// after them, the first line of each length the key can ask GetWord for. Lines end as GetWord reads them.
+// after them, the first line of each length the key can ask GetWord for, read by GetWord's LineReader.
 // std::nullopt when the file cannot be read.
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength);
 
