@@ -14,14 +14,6 @@ namespace {
 // Attempts at a dictionary key before giving up on a dictionary whose words cannot fill it exactly.
 constexpr int kDictionaryAttempts = 1000;
 
-// hexDigits / 2, with a half going to the even neighbour.
-qint32 HalfToEven(qint32 hexDigits) {
-    qint32 half = hexDigits / 2;
-    if (hexDigits % 2 != 0 && half % 2 != 0)
-        half += hexDigits > 0 ? 1 : -1;
-    return half;
-}
-
 QString HexKey(WordSource& words, qint32 keyLength) {
     static constexpr char kDigits[] = "0123456789abcdef";
     QString key;
@@ -52,44 +44,38 @@ bool UsableKey(const QString& key, qint32 keyLength) {
     return true;
 }
 
-// One assembly from the dictionary: words joined by single hyphens, keyLength characters long when every
-// word had the length asked for. Nothing when the word loop left two characters or fewer to fill, which
-// words of 3 to 6 letters cannot do; failed is set when a GetWord call failed (it has shown its message).
+// One assembly from the dictionary, by the rules of WordLoopEnd and KeyEndOf: keyLength characters long
+// when every word had the length asked for. Nothing when the shortfall cannot be filled; failed is set when
+// a GetWord call failed (it has shown its message).
 std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength, bool& drew, bool& failed) {
+    const auto draw = [&](qint32 length) {
+        auto word = words.GetWord(length);
+        failed = !word;
+        return word;
+    };
     QString key;
-    while (key.size() < keyLength - 9) {
-        const auto word = words.GetWord(0);
-        if (!word) {
-            failed = true;
+    while (key.size() < WordLoopEnd(keyLength)) {
+        const auto word = draw(0);
+        if (!word)
             return std::nullopt;
-        }
         drew = true;
         key += *word + QLatin1Char('-');
     }
 
-    const auto shortfall = static_cast<qint32>(keyLength - key.size());
-    if (shortfall >= 3 && shortfall <= 6) {
-        const auto word = words.GetWord(shortfall);
-        if (!word) {
-            failed = true;
+    const KeyEnd end = KeyEndOf(keyLength - key.size());
+    if (end.back == 0)
+        return std::nullopt;
+    QString front;
+    if (end.front > 0) {
+        const auto word = draw(end.front);
+        if (!word)
             return std::nullopt;
-        }
-        return key + *word;
+        front = *word + QLatin1Char('-');
     }
-    if (shortfall >= 7 && shortfall <= 9) {
-        const auto front = words.GetWord(shortfall == 7 ? 3 : 4);
-        if (!front) {
-            failed = true;
-            return std::nullopt;
-        }
-        const auto back = words.GetWord(shortfall == 9 ? 4 : 3);
-        if (!back) {
-            failed = true;
-            return std::nullopt;
-        }
-        return *front + QLatin1Char('-') + key + *back;
-    }
-    return std::nullopt;
+    const auto back = draw(end.back);
+    if (!back)
+        return std::nullopt;
+    return front + key + *back;
 }
 
 // A dictionary key in lower case that UsableKey accepts. An assembly that does not give one is started
@@ -132,7 +118,7 @@ std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const
     if (keyTypeText == QLatin1String(kKeyTypeHex))
         return HexKey(words, hexDigits);
 
-    const qint32 keyLength = HalfToEven(hexDigits);
+    const qint32 keyLength = KeyLengthOf(hexDigits);
     if (methodTag == QLatin1String(kMethodRandom))
         return LetterKey(words, keyLength);
     if (methodTag == QLatin1String(kMethodDictionary)) {

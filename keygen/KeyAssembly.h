@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -31,6 +32,34 @@ inline constexpr const char* kMethodDictionary = "1";
 // The most dictionary bytes one generation reads before it gives up on a dictionary that cannot make the
 // key (each attempt that overshoots reads up to the whole file again).
 inline constexpr qint64 kGenerationByteBudget = qint64(1) << 30;
+
+// The length of an ASCII key: hexDigits / 2, with a half going to the even neighbour.
+constexpr qint32 KeyLengthOf(qint32 hexDigits) {
+    const qint32 half = hexDigits / 2;
+    if (hexDigits % 2 != 0 && half % 2 != 0)
+        return half + (hexDigits > 0 ? 1 : -1);
+    return half;
+}
+
+// How a dictionary key of keyLength characters is put together; the assembly and the strength measure both
+// follow these two rules. While the key is shorter than WordLoopEnd, a word of any length is drawn and added
+// with a hyphen after it. Then KeyEndOf the characters still missing says which words fill them: one of
+// `back` letters at the end and, when front > 0, one of `front` letters put in front with a hyphen.
+// back == 0: the shortfall cannot be filled, and the assembly starts again.
+constexpr qint64 WordLoopEnd(qint32 keyLength) {
+    return std::max<qint64>(0, qint64(keyLength) - 9);
+}
+struct KeyEnd {
+    qint32 front = 0;
+    qint32 back = 0;
+};
+constexpr KeyEnd KeyEndOf(qint64 shortfall) {
+    if (shortfall >= 3 && shortfall <= 6)
+        return {0, qint32(shortfall)};
+    if (shortfall >= 7 && shortfall <= 9)
+        return {shortfall == 7 ? 3 : 4, shortfall == 9 ? 4 : 3};
+    return {};
+}
 
 // Builds one key from the window's current choices and returns it in lower case:
 //  hexDigits   the strength's nominal length in hexadecimal digits (10, 26 or 58);

@@ -15,23 +15,20 @@ namespace tavrix {
 // How much randomness a key has: the entropy, in bits, of the keys TryAssembleKey builds for a choice of
 // strength, type and method, assuming a uniform random source. A dictionary key has far fewer bits than its
 // length suggests, and how many depends on the word list, so that figure is measured from dict.txt itself.
-
-// 4 bits per hexadecimal digit.
-double HexKeyBits(qint32 hexDigits);
-// log2(26) bits per letter.
-double LetterKeyBits(qint32 keyLength);
+// A HEX key has 4 bits per digit, a random-letter key log2(26) bits per letter.
 
 // The chance of each word (lower-cased) being the result of GetWord(length), length > 0, given the lines of
 // dict.txt in order. Starting lines after which no line of that length follows add to no word.
 QHash<QString, double> DrawChances(const QStringList& lines, qint32 length);
 
 // The entropy of a dictionary key of keyLength characters made from these lines by TryAssembleKey, counting
-// every way the assembly can reach the same key and its new attempt when two characters or fewer are left
-// over; keys whose words could not all be drawn do not count. std::nullopt when no key can be made.
+// every way the assembly can reach the same key and its new attempt when the shortfall cannot be filled
+// (KeyAssembly.h states the rules both follow); keys whose words could not all be drawn do not count.
+// std::nullopt when no key can be made.
 std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLength);
 
 // The lines of a dict.txt that keys of keyLength characters can be made of: the 27,000 starting lines and,
-// after them, the first line of each length the key can ask GetWord for. Lines end as GetWord reads them.
+// after them, the first line of each length the key can ask GetWord for, read by GetWord's LineReader.
 // std::nullopt when the file cannot be read.
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength);
 

@@ -24,20 +24,19 @@ length n. So:
 
 Lines end with CR LF. The result is checked before it is written; the script stops with a message when a
 check fails, or when the source list is not the one recorded in SOURCE_SHA256 (another version would
-give another dict.txt). It also prints what the list gives: per length, the share of words that can be
-drawn and the randomness of one drawn word, and the bits of randomness of a key of each strength and type.
+give another dict.txt). How evenly the words can be drawn, and the bits of randomness of the keys made
+from them, are measured by the program's own code in the test tst_ShippedDictionary, which holds the
+README's table to them.
 
 Not run during the build: run it by hand and commit data/dict.txt. The test tst_DictionaryGenerator runs
 it into a temporary file and compares the result with data/dict.txt byte for byte.
 
     python3 tools/make_dict.py [--source FILE] [--output FILE] [--not-inflected FILE]
-    python3 tools/make_dict.py --report-only FILE
 """
 
 import argparse
 import hashlib
 import json
-import math
 import random
 import re
 import sys
@@ -74,8 +73,6 @@ SPREAD_LENGTHS = range(3, 7)
 # there are more words of 5 letters than of 4 or 3, so a shorter first word makes the stronger key.
 FILLER_ORDER = (7, 8, 9)
 WORD = re.compile(r"[a-z]{3,9}")
-
-KEY_STRENGTHS = (("64-BIT", 10), ("128-BIT", 26), ("256-BIT", 58))
 
 
 # ---- blocking -----------------------------------------------------------------------------------------------
@@ -198,130 +195,6 @@ def arrange(words: list[str], seed: int) -> list[str]:
     return spread(groups, positions) + last_words
 
 
-# ---- what a list gives ---------------------------------------------------------------------------------------
-
-def draw_chances(lines: list[str], length: int) -> dict[str, float]:
-    """The chance of each word of the given length being returned by GetWord(length); words that can never
-    be drawn are absent. A starting line with no such word after it adds to no word (the draw fails)."""
-    chances: dict[str, float] = {}
-    starts = min(STARTING_LINES, len(lines))
-    pending = 0  # starting lines whose search has not met a word of this length yet
-    for index, word in enumerate(lines):
-        if len(word) == length and pending:
-            chances[word] = chances.get(word, 0.0) + pending / STARTING_LINES
-            pending = 0
-        if index < starts:
-            pending += 1
-        elif not pending:
-            break
-    return chances
-
-
-def entropy(chances) -> float:
-    return -sum(p * math.log2(p) for p in chances if p > 0)
-
-
-def length_figures(lines: list[str]) -> dict[int, tuple[int, int, float, float]]:
-    """Per length 3 to 6: (words in the list, words that can be drawn, entropy of one draw, log2 of count)."""
-    figures = {}
-    for n in SPREAD_LENGTHS:
-        count = len({w for w in lines if len(w) == n})
-        chances = draw_chances(lines, n)
-        figures[n] = (count, len(chances), entropy(chances.values()), math.log2(count) if count else 0.0)
-    return figures
-
-
-class Factor:
-    """A word chosen by one draw: its total chance (mass) and sum of p log2 p over its words."""
-
-    def __init__(self, chances):
-        chances = list(chances)
-        self.mass = sum(chances)
-        self.plogp = sum(p * math.log2(p) for p in chances if p > 0)
-
-
-def dictionary_key_bits(lines: list[str], key_length: int) -> float:
-    """Exact entropy in bits of the dictionary key that KeyAssembly builds for this key length, found by
-    listing every shape (the lengths of its words in order) the assembly can give.
-
-    The words of a key are separated by hyphens, so a key's shape is known from the key, and the chance of
-    a key is the sum over the ways the assembly can make it. A shape made in one way has the chance of a
-    product of independent draws. A shape can be made in two ways only when its first word could be the
-    first word of the loop as well as the word put in front for a shortfall of 7 to 9; the later words play
-    the same part either way, so the first word's chance is then that of both draws added. Keys are drawn
-    again whenever the shortfall is 2 or less, so the result is the entropy given that no retry was needed.
-    """
-    starts = lines[:STARTING_LINES]
-    loop_chance: dict[str, float] = {}
-    for w in starts:
-        loop_chance[w] = loop_chance.get(w, 0.0) + 1 / STARTING_LINES
-    lengths = sorted({len(w) for w in starts})
-    tail_chance = {n: draw_chances(lines, n) for n in range(3, 7)}
-    loop_factor = {n: Factor(p for w, p in loop_chance.items() if len(w) == n) for n in lengths}
-    tail_factor = {n: Factor(tail_chance[n].values()) for n in range(3, 7)}
-    threshold = key_length - 9
-
-    # shape -> (made with the first word drawn by the loop, made with the first word put in front)
-    shapes: dict[tuple[int, ...], list[bool]] = {}
-
-    def walk(loop: tuple[int, ...], size: int) -> None:
-        if size < threshold:
-            for n in lengths:
-                walk(loop + (n,), size + n + 1)
-            return
-        shortfall = key_length - size
-        if 3 <= shortfall <= 6:
-            shapes.setdefault(loop + (shortfall,), [False, False])[0] = True
-        elif 7 <= shortfall <= 9:
-            front, back = {7: (3, 3), 8: (4, 3), 9: (4, 4)}[shortfall]
-            shapes.setdefault((front,) + loop + (back,), [False, False])[1] = True
-
-    walk((), 0)
-
-    total_mass = 0.0
-    total_plogp = 0.0
-    for shape, (by_loop, by_front) in shapes.items():
-        first = shape[0]
-        if len(shape) == 1:  # a key of one word, drawn by the shortfall step alone (64 bit)
-            factors = [tail_factor[first]]
-        elif by_loop and by_front:
-            combined: dict[str, float] = {w: p for w, p in loop_chance.items() if len(w) == first}
-            for w, p in tail_chance[first].items():
-                combined[w] = combined.get(w, 0.0) + p
-            factors = [Factor(combined.values())]
-        elif by_loop:
-            factors = [loop_factor[first]]
-        else:
-            factors = [tail_factor[first]]
-        if len(shape) > 1:
-            factors += [loop_factor[n] for n in shape[1:-1]] + [tail_factor[shape[-1]]]
-        mass, plogp = 1.0, 0.0
-        for f in factors:
-            mass, plogp = mass * f.mass, plogp * f.mass + mass * f.plogp
-        total_mass += mass
-        total_plogp += plogp
-    # Chance of a key: its product over the chance that an attempt is kept.
-    return math.log2(total_mass) - total_plogp / total_mass
-
-
-def key_bits(lines: list[str]) -> dict[str, tuple[float, float, float]]:
-    hex_bits = tuple(4.0 * digits for _, digits in KEY_STRENGTHS)
-    letter_bits = tuple(digits // 2 * math.log2(26) for _, digits in KEY_STRENGTHS)
-    word_bits = tuple(dictionary_key_bits(lines, digits // 2) for _, digits in KEY_STRENGTHS)
-    return {"HEX": hex_bits, "Random": letter_bits, "Dictionary": word_bits}
-
-
-def report(lines: list[str]) -> str:
-    out = [f"{len(lines)} lines"]
-    for n, (count, reachable, h, log_count) in length_figures(lines).items():
-        out.append(f"  {n} letters: {reachable}/{count} can be drawn ({100 * reachable / count:.1f} %), "
-                   f"one draw {h:.3f} bits of log2(count) {log_count:.3f} ({100 * h / log_count:.2f} %)")
-    out.append("  bits of randomness per key  " + "  ".join(f"{s:>8}" for s, _ in KEY_STRENGTHS))
-    for kind, bits in key_bits(lines).items():
-        out.append(f"    {kind:<26}" + "  ".join(f"{b:8.1f}" for b in bits))
-    return "\n".join(out)
-
-
 # ---- checks ----------------------------------------------------------------------------------------------------
 
 def check(lines: list[str], blocked: set[str], slurs: list[str]) -> list[str]:
@@ -336,11 +209,7 @@ def check(lines: list[str], blocked: set[str], slurs: list[str]) -> list[str]:
     kept_blocked = [w for w in lines if is_blocked(w, blocked, slurs)]
     if kept_blocked:
         problems.append(f"blocked words kept: {kept_blocked[:5]}")
-    for n, (count, reachable, h, log_count) in length_figures(lines).items():
-        if reachable != count:
-            problems.append(f"length {n}: only {reachable} of {count} words can be drawn")
-        if h < 0.99 * log_count:
-            problems.append(f"length {n}: one draw gives {h:.3f} bits, under 99 % of {log_count:.3f}")
+    for n in SPREAD_LENGTHS:
         if any(len(w) == n for w in lines[STARTING_LINES + 4:]):
             problems.append(f"length {n}: words after line {STARTING_LINES + 4}")
     return problems
@@ -352,17 +221,7 @@ def main() -> int:
     parser.add_argument("--output", type=Path, default=ROOT / "data" / "dict.txt")
     parser.add_argument("--not-inflected", type=Path, default=BLOCKLIST_DIR / "not-inflected.txt",
                         help="where to write the listed entries that are blocked without their inflections")
-    parser.add_argument("--report-only", type=Path, metavar="FILE",
-                        help="print what an existing dict.txt gives, and write nothing")
     args = parser.parse_args()
-
-    if args.report_only:
-        text = args.report_only.read_bytes().decode("utf-8")
-        lines = re.split(r"\r\n|\n|\r", text)
-        if lines and lines[-1] == "":
-            lines.pop()
-        print(report(lines))
-        return 0
 
     digest = hashlib.sha256(args.source.read_bytes()).hexdigest()
     if digest != SOURCE_SHA256:
@@ -388,7 +247,7 @@ def main() -> int:
     print("blocklists: " + ", ".join(f"{p} {v} ({lic})" for p, v, _, lic in BLOCKLISTS) +
           f"; {len(slurs)} slurs of {SLURS_FILE.name}, {len(missed)} of them in neither list: {' '.join(missed)}")
     print(f"left out: {len(source) - len(words)} words; kept {len(words)}, of which {len(lines)} are used")
-    print(f"wrote {args.output}: " + report(lines))
+    print(f"wrote {args.output}: {len(lines)} lines")
     return 0
 
 
