@@ -82,6 +82,7 @@ private slots:
     void aLinkToARegularFileIsWrittenThroughAndStays();
     void administratorsFilesAreReadBelowTheUsersAndNeverWritten_data();
     void administratorsFilesAreReadBelowTheUsersAndNeverWritten();
+    void withoutXdgConfigDirsAdministratorsFilesAreInEtcXdg();
     void aLockFileInTheWayIsWaitedForOrCleared_data();
     void aLockFileInTheWayIsWaitedForOrCleared();
     void ownerGroupAndModeSurviveAWrite_data();
@@ -710,6 +711,24 @@ void tst_QSettingsStore::administratorsFilesAreReadBelowTheUsersAndNeverWritten(
         QFile file(path);
         QCOMPARE(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray(), contents);
     }
+}
+
+void tst_QSettingsStore::withoutXdgConfigDirsAdministratorsFilesAreInEtcXdg() {
+    // An application name of this run's own, so that no program's real settings are touched.
+    const QString app = QStringLiteral("TavrixAdministered%1").arg(QCoreApplication::applicationPid());
+    const QString folder = QStringLiteral("/etc/xdg/") + app;
+    if (!QDir().mkpath(folder))
+        QSKIP("/etc/xdg cannot be written here");
+    const auto removeFolder = qScopeGuard([&] { QDir(folder).removeRecursively(); });
+    QFile file(folder + u'/' + app + QStringLiteral(".conf"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("[Settings]\nKey%20Strength=2\n") > 0);
+    file.close();
+    const QByteArray dirs = qgetenv("XDG_CONFIG_DIRS");
+    QVERIFY(qunsetenv("XDG_CONFIG_DIRS"));
+    const auto restoreDirs = qScopeGuard([&] { qputenv("XDG_CONFIG_DIRS", dirs); });
+    QCOMPARE(tavrix::ReadSetting(m_store, app, kSection, QStringLiteral("Key Strength"), QStringLiteral("<absent>")),
+             QStringLiteral("2"));
 }
 
 void tst_QSettingsStore::aLockFileInTheWayIsWaitedForOrCleared_data() {
