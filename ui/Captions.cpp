@@ -5,16 +5,13 @@
 
 namespace tavrix {
 
-QString MinorVersionText(int minor) {
-    return QStringLiteral("%1").arg(minor, 2, 10, QLatin1Char('0'));
+QString VersionLabelCaption(int minor) {
+    // The minor version with at least two digits: "01" for 1, "100" for 100.
+    return QStringLiteral("v1.%1").arg(minor, 2, 10, QLatin1Char('0'));
 }
 
 QString WindowCaption(int minor) {
-    return QStringLiteral("Tavrix v1.") + MinorVersionText(minor);
-}
-
-QString VersionLabelCaption(int minor) {
-    return QStringLiteral("v1.") + MinorVersionText(minor);
+    return QStringLiteral("Tavrix ") + VersionLabelCaption(minor);
 }
 
 } // namespace tavrix

@@ -7,9 +7,8 @@
 
 namespace tavrix {
 
-// "01" for 1, "12" for 12, "100" for 100: the minor version with at least two digits.
-QString MinorVersionText(int minor);
-// "Tavrix v1.01": the "1." is fixed text, not the major version.
+// "Tavrix v1.01": the "1." is fixed text, not the major version; the minor version has at least two digits
+// ("v1.12", "v1.100").
 QString WindowCaption(int minor);
 // "v1.01"
 QString VersionLabelCaption(int minor);

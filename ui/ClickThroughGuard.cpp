@@ -9,18 +9,12 @@
 
 namespace tavrix {
 
-namespace {
-QPointer<ClickThroughGuard>& ArmedGuard() {
-    static QPointer<ClickThroughGuard> guard;
-    return guard;
-}
-} // namespace
-
 void ClickThroughGuard::arm(QPoint globalPosition) {
+    static QPointer<ClickThroughGuard> armed;
     if (QCoreApplication::instance() == nullptr)
         return;
-    delete ArmedGuard().data();
-    ArmedGuard() = new ClickThroughGuard(globalPosition);
+    delete armed.data();
+    armed = new ClickThroughGuard(globalPosition);
 }
 
 ClickThroughGuard::ClickThroughGuard(QPoint globalPosition)

@@ -9,6 +9,8 @@
 #include <QGuiApplication>
 #include <QMimeData>
 
+#include <utility>
+
 namespace tavrix {
 
 namespace {
@@ -42,10 +44,6 @@ void CopyKeyToClipboard(QClipboard& clipboard, const QString& key) {
     // Clearing first drops every other format a previous owner left.
     clipboard.clear();
     clipboard.setText(QString());
-    if (key.isEmpty()) {
-        clipboard.setText(key);
-        return;
-    }
     clipboard.setMimeData(KeyData(key));
 }
 
@@ -72,11 +70,8 @@ bool ClipboardWriter::eventFilter(QObject* watched, QEvent* event) {
         // Qt has taken this event's serial already; a selection sent now is one the compositor accepts.
         m_inputSeen = true;
         QCoreApplication::instance()->removeEventFilter(this);
-        if (m_held) {
-            const QString key = *m_held;
-            m_held.reset();
-            write(key);
-        }
+        if (const std::optional<QString> held = std::exchange(m_held, std::nullopt))
+            write(*held);
     }
     return QObject::eventFilter(watched, event);
 }

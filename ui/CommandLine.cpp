@@ -60,24 +60,23 @@ struct Choice {
     QStringList words; // what the option accepts, in the order of the window's entries
     SettingId setting;
     std::function<bool(int)> accepts; // what the window takes from the saved setting
+    std::optional<int> index{};       // the entry given on the command line
 };
 
-// The index of each choice's entry, given on the command line or else saved by the window.
-using ChoiceIndexes = std::array<std::optional<int>, 3>;
+// Strength, type and method, in that order.
+using Choices = std::array<Choice, 3>;
 
-int GenerateKeys(const std::array<const Choice*, 3>& choices, ChoiceIndexes indexes, int count) {
+int GenerateKeys(Choices& choices, int count) {
     StandardErrorSink sink;
     QSettingsStore store;
     SettingsAccess settings(store, sink);
     // Read as the window reads them: an unusable saved value is reported and its default taken.
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-        if (!indexes[i])
-            indexes[i] =
-                settings.usableValue(choices[i]->setting, settings.read(choices[i]->setting), choices[i]->accepts)
-                    .value;
+    for (Choice& choice : choices) {
+        if (!choice.index)
+            choice.index = settings.usableValue(choice.setting, settings.read(choice.setting), choice.accepts).value;
     }
-    const int strength = *indexes[0];
-    const int type = *indexes[1];
+    const int strength = *choices[0].index;
+    const int type = *choices[1].index;
     // A saved list without a selection (-1): the window then makes no key, and here there is none to print.
     if (strength < 0) {
         std::fputs("tavrix: no key strength is chosen in the saved settings; give --strength 64, 128 or 256\n", stderr);
@@ -86,7 +85,7 @@ int GenerateKeys(const std::array<const Choice*, 3>& choices, ChoiceIndexes inde
     const qint32 hexDigits = kStrengthChoices[static_cast<std::size_t>(strength)].hexDigits;
     // The window decides by the type list's text, which is empty without a selection (an ASCII key).
     const QString typeText = type < 0 ? QString() : QString::fromLatin1(kKeyTypeTexts[static_cast<std::size_t>(type)]);
-    const QString methodTag = QString::number(*indexes[2]);
+    const QString methodTag = QString::number(*choices[2].index);
 
     SystemRandomSource random;
     WordSource words(random, sink, modStartup::dictionaryFolders());
@@ -133,25 +132,25 @@ int RunCommandLine(int argc, char* argv[]) {
     QStringList bits;
     for (const StrengthChoice& choice : kStrengthChoices)
         bits << QString::number(choice.bits);
-    const Choice strength{
-        QCommandLineOption(QStringLiteral("strength"), QStringLiteral("Key strength in bits: %1.").arg(OneOf(bits)),
-                           QStringLiteral("bits")),
-        bits, SettingId::KeyStrength, [](int v) { return ListAccepts(v, int(kStrengthChoices.size())); }};
-    const QStringList types{QStringLiteral("hex"), QStringLiteral("ascii")};
-    const Choice type{
-        QCommandLineOption(QStringLiteral("type"), QStringLiteral("Key type: hex or ascii."), QStringLiteral("type")),
-        types, SettingId::KeyType, [](int v) { return ListAccepts(v, int(kKeyTypeTexts.size())); }};
-    const QStringList methods{QStringLiteral("random"), QStringLiteral("dictionary")};
-    const Choice method{
-        QCommandLineOption(QStringLiteral("method"),
-                           QStringLiteral("ASCII key method: random (letters) or dictionary (words from dict.txt)."),
-                           QStringLiteral("method")),
-        methods, SettingId::AsciiMode, AsciiMethodAccepts};
+    Choices choices{
+        {{QCommandLineOption(QStringLiteral("strength"), QStringLiteral("Key strength in bits: %1.").arg(OneOf(bits)),
+                             QStringLiteral("bits")),
+          bits, SettingId::KeyStrength, [](int v) { return ListAccepts(v, int(kStrengthChoices.size())); }},
+         {QCommandLineOption(QStringLiteral("type"), QStringLiteral("Key type: hex or ascii."), QStringLiteral("type")),
+          {QStringLiteral("hex"), QStringLiteral("ascii")},
+          SettingId::KeyType,
+          [](int v) { return ListAccepts(v, int(kKeyTypeTexts.size())); }},
+         {QCommandLineOption(QStringLiteral("method"),
+                             QStringLiteral("ASCII key method: random (letters) or dictionary (words from dict.txt)."),
+                             QStringLiteral("method")),
+          {QStringLiteral("random"), QStringLiteral("dictionary")},
+          SettingId::AsciiMode,
+          AsciiMethodAccepts}}};
     const QCommandLineOption count(
         QStringLiteral("count"),
         QStringLiteral("How many keys to print, one a line: 1 to %1 (default 1).").arg(kMostKeys), QStringLiteral("n"),
         QStringLiteral("1"));
-    parser.addOptions({generate, strength.option, type.option, method.option, count});
+    parser.addOptions({generate, choices[0].option, choices[1].option, choices[2].option, count});
 
     if (!parser.parse(QCoreApplication::arguments()))
         return BadUsage(parser.errorText());
@@ -164,10 +163,7 @@ int RunCommandLine(int argc, char* argv[]) {
     if (!parser.isSet(generate))
         return BadUsage(QStringLiteral("--strength, --type, --method and --count go with --generate"));
 
-    const std::array<const Choice*, 3> choices{&strength, &type, &method};
-    ChoiceIndexes indexes;
-    for (std::size_t i = 0; i < choices.size(); ++i) {
-        const Choice& choice = *choices[i];
+    for (Choice& choice : choices) {
         if (!parser.isSet(choice.option))
             continue;
         const QString value = parser.value(choice.option);
@@ -175,14 +171,14 @@ int RunCommandLine(int argc, char* argv[]) {
         if (index < 0)
             return BadUsage(QStringLiteral("--%1: '%2' is not one of %3")
                                 .arg(choice.option.names().constFirst(), value, OneOf(choice.words)));
-        indexes[i] = static_cast<int>(index);
+        choice.index = static_cast<int>(index);
     }
     bool isNumber = false;
     const int keys = parser.value(count).toInt(&isNumber);
     if (!isNumber || keys < 1 || keys > kMostKeys)
         return BadUsage(
             QStringLiteral("--count: '%1' is not a whole number from 1 to %2").arg(parser.value(count)).arg(kMostKeys));
-    return GenerateKeys(choices, indexes, keys);
+    return GenerateKeys(choices, keys);
 }
 
 } // namespace tavrix

@@ -27,13 +27,14 @@ double Luminance(const QColor& colour) {
     return 0.2126 * Linear(rgb.red()) + 0.7152 * Linear(rgb.green()) + 0.0722 * Linear(rgb.blue());
 }
 
-} // namespace
-
+// The contrast ratio of two colours as WCAG 2 defines it, from 1 (the same brightness) to 21 (black on white).
 double ContrastRatio(const QColor& first, const QColor& second) {
     const double a = Luminance(first);
     const double b = Luminance(second);
     return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
 }
+
+} // namespace
 
 QColor LinkColour(const QPalette& palette) {
     const QColor blue(0, 0, 255);

@@ -9,9 +9,6 @@ class QPalette;
 
 namespace tavrix {
 
-// The contrast ratio of two colours as WCAG 2 defines it, from 1 (the same brightness) to 21 (black on white).
-double ContrastRatio(const QColor& first, const QColor& second);
-
 // The colour a link label is drawn in on a window of this palette. On a light window it is pure blue
 // (0, 0, 255). On a dark one, where pure blue is hard to read, it is the palette's link colour if that
 // stands out from the window by at least 4.5 : 1, otherwise pure blue lightened just enough to do so.

@@ -8,7 +8,6 @@
 #include "ui/Accessibility.h"
 #include "ui/Captions.h"
 #include "ui/ClickLabel.h"
-#include "ui/LinkTargets.h"
 #include "ui/ParentDrawnFrame.h"
 #include "ui/SettingsAccess.h"
 #include "ui_wMain.h"
@@ -35,33 +34,25 @@ namespace tavrix {
 namespace {
 
 constexpr int kSplashCloseInterval = 1500; // milliseconds
+// The credited people's web sites, opened by the about page's two name labels.
+constexpr const char* kQuorlenSite = "https://quorlen.example.net/";
+constexpr const char* kVashtSite = "https://vasht.example.net/";
 const char* const kShellLibrary = "shell32.dll";
 
-// Check-box values as stored: 0 clear, 1 ticked, 2 the third (grey) state.
+// Check-box values as stored, each at its index: 0 clear, 1 ticked, 2 the third (grey) state. Putting the
+// third state into a box makes the box a three-state one.
+constexpr std::array<Qt::CheckState, 3> kCheckStates{Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
+
 int CheckValue(const QCheckBox* box) {
-    switch (box->checkState()) {
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        return 2;
-    default:
-        return 0;
-    }
+    return int(std::find(kCheckStates.begin(), kCheckStates.end(), box->checkState()) - kCheckStates.begin());
 }
 
-void SetCheckValue(QCheckBox* box, int value) {
-    if (value == 2) {
-        box->setTristate(true);
-        box->setCheckState(Qt::PartiallyChecked);
-    } else {
-        box->setCheckState(value == 1 ? Qt::Checked : Qt::Unchecked);
-    }
-}
-
-// A user's click moves a grey box on to ticked; from then on it toggles between clear and ticked only.
-void LeaveThirdState(QCheckBox* box) {
+// Stores a box the user clicked. A click moves a grey box on to ticked; from then on it toggles between
+// clear and ticked only.
+void StoreClickedBox(SettingsAccess& settings, QCheckBox* box, SettingId id) {
     if (box->isTristate() && box->checkState() != Qt::PartiallyChecked)
         box->setTristate(false);
+    settings.write(id, CheckValue(box));
 }
 
 QIcon ToolbarImage(const QString& key) {
@@ -210,7 +201,7 @@ QWidget* wMain::createWindow() {
                 [option](bool chosen) { option->setFocusPolicy(chosen ? Qt::StrongFocus : Qt::ClickFocus); });
     // The pages lie stacked; those beneath the one on top are hidden, so that only the page the user sees
     // takes the focus and key presses. The focus starts on the pressed page button.
-    showPage(m_ui->tbrMain_1->property("key").toString());
+    tbrMain_ButtonClick(m_ui->tbrMain_1);
     m_ui->tbrMain_1->setFocus(Qt::OtherFocusReason);
 
     // The timer is enabled in the layout: it starts counting as the controls are created.
@@ -226,18 +217,16 @@ QWidget* wMain::createWindow() {
 }
 
 void wMain::connectEvents() {
-    connect(m_ui->cboKeyStrength, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index == m_strengthIndex)
-            return;
-        m_strengthIndex = index;
-        cboKeyStrength_Click();
-    });
-    connect(m_ui->cboKeyType, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index == m_typeIndex)
-            return;
-        m_typeIndex = index;
-        cboKeyType_Click();
-    });
+    const auto connectList = [this](QComboBox* list, int& lastIndex, void (wMain::*click)()) {
+        connect(list, &QComboBox::currentIndexChanged, this, [this, &lastIndex, click](int index) {
+            if (index == lastIndex)
+                return;
+            lastIndex = index;
+            (this->*click)();
+        });
+    };
+    connectList(m_ui->cboKeyStrength, m_strengthIndex, &wMain::cboKeyStrength_Click);
+    connectList(m_ui->cboKeyType, m_typeIndex, &wMain::cboKeyType_Click);
     for (int i = 0; i < static_cast<int>(optASCIIMode.size()); ++i) {
         connect(optASCIIMode[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             if (checked)
@@ -298,59 +287,51 @@ void wMain::Form_Load() {
         m_ui->cboKeyStrength->setCurrentIndex(-1);
         m_ui->cboKeyType->setCurrentIndex(-1);
     }
+    // A message box about a stored value or a failed write runs a nested event loop, in which the window may
+    // be unloaded; each step below stops the load once it has been.
     const QPointer<QWidget> loadedWindow = window();
     const auto stillLoaded = [&] { return loadedWindow && loadedWindow == window(); };
+    const auto restoreCheckBox = [&](QCheckBox* box, SettingId id) {
+        const int writesBefore = settings.writeCount(id);
+        const auto stored = settings.usableValue(id, settings.read(id), CheckBoxAccepts);
+        if (!stillLoaded())
+            return false;
+        box->setCheckState(kCheckStates[static_cast<std::size_t>(stored.value)]);
+        // A default that leaves the box as it was raises no click; store it here so the unusable text goes.
+        if (stored.fellBack && settings.writeCount(id) == writesBefore)
+            settings.write(id, stored.value);
+        return stillLoaded();
+    };
+    const auto restoreList = [&](QComboBox* list, SettingId id) {
+        const int count = list->count();
+        const auto stored =
+            settings.usableValue(id, settings.read(id), [count](int v) { return ListAccepts(v, count); });
+        if (!stillLoaded())
+            return false;
+        list->setCurrentIndex(stored.value);
+        return stillLoaded();
+    };
 
-    restoreCheckBox(m_ui->chkGenerateOnStartup, SettingId::GenerateOnStartup);
-    if (!stillLoaded())
+    if (!restoreCheckBox(m_ui->chkGenerateOnStartup, SettingId::GenerateOnStartup))
         return;
-
     setTag(settings.read(SettingId::AsciiMode));
     const auto method = settings.usableValue(SettingId::AsciiMode, tag(), AsciiMethodAccepts);
     if (!stillLoaded())
         return;
     optASCIIMode[method.value]->setChecked(true);
-
-    const auto listRestore = [&](SettingId id, QComboBox* list) {
-        const int count = list->count();
-        const auto stored =
-            settings.usableValue(id, settings.read(id), [count](int v) { return ListAccepts(v, count); });
-        if (!stillLoaded())
-            return;
-        list->setCurrentIndex(stored.value);
-    };
-    listRestore(SettingId::KeyStrength, m_ui->cboKeyStrength);
-    if (!stillLoaded())
-        return;
-    listRestore(SettingId::KeyType, m_ui->cboKeyType);
-    if (!stillLoaded())
+    if (!stillLoaded() || !restoreList(m_ui->cboKeyStrength, SettingId::KeyStrength) ||
+        !restoreList(m_ui->cboKeyType, SettingId::KeyType))
         return;
 
     window()->setWindowTitle(WindowCaption(version::kMinor));
     m_ui->labVersion->setText(VersionLabelCaption(version::kMinor));
     m_ui->labVersion->adjustSize();
 
-    restoreCheckBox(m_ui->chkAutoClipboard, SettingId::CopyKeyToClipboard);
-    if (!stillLoaded())
+    if (!restoreCheckBox(m_ui->chkAutoClipboard, SettingId::CopyKeyToClipboard) ||
+        !restoreCheckBox(m_ui->chkGenerateOnChange, SettingId::GenerateOnChange))
         return;
-    restoreCheckBox(m_ui->chkGenerateOnChange, SettingId::GenerateOnChange);
-    if (!stillLoaded())
-        return;
-
     if (CheckValue(m_ui->chkGenerateOnStartup) == 1)
         GenerateKey();
-}
-
-void wMain::restoreCheckBox(QCheckBox* box, SettingId id) {
-    SettingsAccess& settings = m_services.settings;
-    const int writesBefore = settings.writeCount(id);
-    const auto stored = settings.usableValue(id, settings.read(id), CheckBoxAccepts);
-    if (!window())
-        return;
-    SetCheckValue(box, stored.value);
-    // A default that leaves the box as it was raises no click; store it here so the unusable text goes.
-    if (stored.fellBack && settings.writeCount(id) == writesBefore)
-        settings.write(id, stored.value);
 }
 
 void wMain::Form_Unload() {
@@ -426,8 +407,8 @@ void wMain::cboKeyType_Click() {
     const int index = m_ui->cboKeyType->currentIndex();
     const bool ascii = index != 0;
     m_ui->fraASCIIKeyMethod->setEnabled(ascii);
-    optASCIIMode[0]->setEnabled(ascii);
-    optASCIIMode[1]->setEnabled(ascii);
+    for (QRadioButton* option : optASCIIMode)
+        option->setEnabled(ascii);
     m_services.settings.write(SettingId::KeyType, index);
     GenerateEvent();
 }
@@ -439,25 +420,20 @@ void wMain::optASCIIMode_Click(int index) {
 }
 
 void wMain::chkGenerateOnStartup_Click() {
-    LeaveThirdState(m_ui->chkGenerateOnStartup);
-    m_services.settings.write(SettingId::GenerateOnStartup, CheckValue(m_ui->chkGenerateOnStartup));
+    StoreClickedBox(m_services.settings, m_ui->chkGenerateOnStartup, SettingId::GenerateOnStartup);
 }
 
 void wMain::chkAutoClipboard_Click() {
-    LeaveThirdState(m_ui->chkAutoClipboard);
-    m_services.settings.write(SettingId::CopyKeyToClipboard, CheckValue(m_ui->chkAutoClipboard));
+    StoreClickedBox(m_services.settings, m_ui->chkAutoClipboard, SettingId::CopyKeyToClipboard);
 }
 
 void wMain::chkGenerateOnChange_Click() {
-    LeaveThirdState(m_ui->chkGenerateOnChange);
-    m_services.settings.write(SettingId::GenerateOnChange, CheckValue(m_ui->chkGenerateOnChange));
+    StoreClickedBox(m_services.settings, m_ui->chkGenerateOnChange, SettingId::GenerateOnChange);
 }
 
+// Shows the page whose tag is the button's key and hides the others.
 void wMain::tbrMain_ButtonClick(const QToolButton* button) {
-    showPage(button->property("key").toString());
-}
-
-void wMain::showPage(const QString& key) {
+    const QString key = button->property("key").toString();
     for (QGroupBox* page : fraContainer)
         page->setVisible(page->property("tag").toString() == key);
 }

@@ -22,7 +22,6 @@
 
 #include "keygen/KeyStrength.h"
 #include "keygen/WordSource.h"
-#include "settings/SettingKeys.h"
 #include "shell/modWinXP.h"
 #include "ui/ClipboardCopy.h"
 #include "ui/Form.h"
@@ -34,7 +33,6 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
 class QGroupBox;
 class QRadioButton;
 class QTimer;
@@ -96,10 +94,7 @@ private:
     void Form_Initialize();
     void connectEvents();
     void setTag(const QString& text);
-    void restoreCheckBox(QCheckBox* box, SettingId id);
     void openCreditSite(const char* address);
-    // Shows the page whose tag is key and hides the others.
-    void showPage(const QString& key);
 
     // Event procedures.
     void cboKeyStrength_Click();

@@ -80,7 +80,7 @@ class Suite:
             self.shipped_lines = file.read().split(b"\r\n")
         if self.shipped_lines[-1] == b"":
             self.shipped_lines.pop()
-        links = open(os.path.join(self.source, "ui", "LinkTargets.h")).read()
+        links = open(os.path.join(self.source, "ui", "wMain.cpp")).read()
         self.sites = {name: re.search(rf'k{name}Site = "([^"]+)"', links).group(1) for name in ("Quorlen", "Vasht")}
         self.desktop_type = WaylandDesktop if args.group == "wayland" else Desktop
         self.desktop = None
