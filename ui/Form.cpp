@@ -9,8 +9,6 @@
 
 namespace tavrix {
 
-Form::Form(QObject* parent) : QObject(parent) {}
-
 void Form::Load() {
     if (m_window)
         return;

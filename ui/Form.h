@@ -31,7 +31,7 @@ signals:
     void unloaded();
 
 protected:
-    explicit Form(QObject* parent = nullptr);
+    explicit Form(QObject* parent = nullptr) : QObject(parent) {}
 
     // Builds the widget and its controls, hidden. The Form takes ownership.
     virtual QWidget* createWindow() = 0;

@@ -48,8 +48,6 @@ QString ReadProblemText(const QString& location, const QString& reason) {
         .arg(location, reason);
 }
 
-SettingsAccess::SettingsAccess(SettingsStore& store, MessageSink& sink) : m_store(store), m_sink(sink) {}
-
 QString SettingsAccess::read(SettingId id) {
     const SettingDef& def = SettingDefOf(id);
     QString text = ReadSetting(m_store, kApplication, kSection, QString::fromLatin1(def.key),

@@ -31,7 +31,7 @@ QString ReadProblemText(const QString& location, const QString& reason);
 // One instance lives for the whole run, so the could-not-save warning is shown once per run.
 class SettingsAccess {
 public:
-    SettingsAccess(SettingsStore& store, MessageSink& sink);
+    SettingsAccess(SettingsStore& store, MessageSink& sink) : m_store(store), m_sink(sink) {}
 
     // The stored text, or the key's default when absent. The first read reports a store that could not be
     // read (one warning naming its file).
