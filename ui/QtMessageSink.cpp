@@ -13,21 +13,13 @@ namespace tavrix {
 QString DisplayedMessageText(const QString& text) {
     QString shown;
     shown.reserve(qMin(text.size(), 4 * kLongestShownLine));
-    qsizetype lineStart = 0;
-    for (qsizetype i = 0; i <= text.size(); ++i) {
-        const bool end = i == text.size();
-        if (!end && text[i] != u'\n' && text[i] != u'\r')
-            continue;
-        const qsizetype length = i - lineStart;
-        if (length > kLongestShownLine) {
-            shown += QStringView(text).mid(lineStart, kLongestShownLine);
+    qsizetype lineLength = 0; // of the line so far, counting this character
+    for (const QChar c : text) {
+        lineLength = c == u'\n' || c == u'\r' ? 0 : lineLength + 1;
+        if (lineLength <= kLongestShownLine)
+            shown += c;
+        else if (lineLength == kLongestShownLine + 1)
             shown += QChar(0x2026);
-        } else {
-            shown += QStringView(text).mid(lineStart, length);
-        }
-        if (!end)
-            shown += text[i];
-        lineStart = i + 1;
     }
     return shown;
 }
