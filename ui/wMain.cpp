@@ -348,13 +348,12 @@ void wMain::GenerateKey() {
     Load();
     const QPointer<QWidget> loadedWindow = window();
     const int strength = m_ui->cboKeyStrength->currentIndex();
-    const qint32 hexDigits = strength >= 0 ? m_ui->cboKeyStrength->itemData(strength).toInt() : 0;
+    const qint32 hexDigits = m_ui->cboKeyStrength->currentData().toInt(); // 0 with no strength selected
     const QString keyType = m_ui->cboKeyType->currentText();
     const QString method = tag();
     // With no strength selected there is nothing to build: the key field is emptied.
-    std::optional<QString> key = QString();
-    if (strength >= 0)
-        key = TryAssembleKey(m_words, hexDigits, keyType, method);
+    const std::optional<QString> key =
+        strength >= 0 ? TryAssembleKey(m_words, hexDigits, keyType, method) : std::optional<QString>(QString());
     // A message box during assembly runs a nested event loop; the window may have gone meanwhile.
     if (!loadedWindow || loadedWindow != window())
         return;
