@@ -63,6 +63,14 @@ QString WordSource::dictionaryPath(const QString& folder) {
     return path.replace(QStringLiteral("//"), QStringLiteral("/"));
 }
 
+QString WordSource::findDictionary(const QStringList& folders) {
+    for (const QString& folder : folders) {
+        if (QFileInfo::exists(dictionaryPath(folder)))
+            return dictionaryPath(folder);
+    }
+    return QString();
+}
+
 std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
     const qint32 lPos = GetRnd(kStartingLines);
     const auto fail = [this](const QString& text) {
@@ -70,14 +78,7 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
         return std::nullopt;
     };
 
-    QString path;
-    for (const QString& folder : m_folders) {
-        const QString candidate = dictionaryPath(folder);
-        if (QFileInfo::exists(candidate)) {
-            path = candidate;
-            break;
-        }
-    }
+    const QString path = findDictionary(m_folders);
     if (path.isEmpty())
         return fail(kNotFoundText);
 
@@ -86,33 +87,24 @@ std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
         return fail(Diagnostic(lPos, QString(), QString(), lRequiredLength));
 
     LineReader reader(file, m_bytesRead);
-    Line line;
-    bool anyLine = false;
+    Line line; // until a line is read: an empty one, which reads back as empty
     // After a failed read the buffer no longer holds the last good line, so it is read again: as much of it
     // as the message shows.
-    const auto lastLine = [&] {
-        return anyLine ? ShownLine(reader.reread(line, kShownLineBytes), line.size) : QString();
-    };
+    const auto lastLine = [&] { return ShownLine(reader.reread(line, kShownLineBytes), line.size); };
 
     for (qint32 lCount = 0; lCount <= lPos; ++lCount) {
         if (!reader.next(line))
             return fail(Diagnostic(lPos, QString::number(lCount), lastLine(), lRequiredLength));
-        anyLine = true;
     }
 
+    // A line shorter in bytes than wanted is too short in characters too, and UTF-8 spends at most four
+    // bytes on a character, so only lines between those bounds need a closer look.
     if (lRequiredLength > 0) {
-        // A line shorter in bytes than wanted is too short in characters too, and UTF-8 spends at most
-        // four bytes on a character, so only lines between those bounds need a closer look.
-        const qint64 fewestBytes = lRequiredLength;
-        const qint64 mostBytes = 4 * fewestBytes;
-        for (;;) {
+        do {
             if (!reader.next(line))
                 return fail(Diagnostic(lPos, QString::number(lPos + 1), lastLine(), lRequiredLength));
-            if (line.size < fewestBytes || line.size > mostBytes)
-                continue;
-            if (reader.text(line).size() == lRequiredLength)
-                break;
-        }
+        } while (line.size < lRequiredLength || line.size > 4 * qint64(lRequiredLength) ||
+                 reader.text(line).size() != lRequiredLength);
     }
     return reader.text(line);
 }

@@ -35,6 +35,8 @@ public:
 
     // Path of the dictionary that GetWord would read: folder + "/dict.txt" with doubled separators folded.
     static QString dictionaryPath(const QString& folder);
+    // The dictionary GetWord reads: dict.txt in the first of these folders that has one; empty when none has.
+    static QString findDictionary(const QStringList& folders);
 
     // Starting lines are drawn below this index; later lines are reached only by the search.
     static constexpr qint32 kStartingLines = 27000;
