@@ -38,13 +38,12 @@ Draw Plus(const Draw& a, const Draw& b) {
     return {a.mass + b.mass, a.plogp + b.plogp};
 }
 
+// Each chance counts one starting line at least, so every p is positive.
 Draw DrawOf(const QHash<QString, double>& chances) {
     Draw d;
     for (const double p : chances) {
-        if (p > 0) {
-            d.mass += p;
-            d.plogp += p * std::log2(p);
-        }
+        d.mass += p;
+        d.plogp += p * std::log2(p);
     }
     return d;
 }
@@ -56,11 +55,9 @@ std::set<qint32> RequestedLengths(qint32 keyLength) {
     std::set<qint32> lengths;
     for (qint64 shortfall = stop == 0 ? keyLength : 1; shortfall <= keyLength - stop; ++shortfall) {
         const KeyEnd end = KeyEndOf(shortfall);
-        for (const qint32 length : {end.front, end.back}) {
-            if (length > 0)
-                lengths.insert(length);
-        }
+        lengths.insert({end.front, end.back});
     }
+    lengths.erase(0); // no word
     return lengths;
 }
 
@@ -107,10 +104,9 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
     }
 
     const qint64 stop = WordLoopEnd(keyLength);
-    const auto finish = [&](qint64 size) -> Draw {
+    // An end that cannot be filled has back 0, which tail never holds: no key (the assembly starts again).
+    const auto finish = [&](qint64 size) {
         const KeyEnd end = KeyEndOf(keyLength - size);
-        if (end.back == 0)
-            return {}; // drawn again
         return end.front > 0 ? Times(tail.value(end.front), tail.value(end.back)) : tail.value(end.back);
     };
 

@@ -4,7 +4,6 @@
 #include "keygen/LineReader.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace tavrix {
 
@@ -25,7 +24,7 @@ QByteArray LineReader::reread(const Line& line, qint64 most) {
 }
 
 QString LineReader::text(const Line& line) {
-    return line.bytes ? QString::fromUtf8(line.bytes, line.size) : QString::fromUtf8(reread(line));
+    return line.bytes ? QString::fromUtf8(line.bytes, line.size) : QString::fromUtf8(reread(line, line.size));
 }
 
 qint64 LineReader::readFully(char* into, qint64 wanted) {

@@ -11,7 +11,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 namespace tavrix {
@@ -90,7 +89,7 @@ public:
 
     // The bytes of a line, at most the first `most` of them, read again from the file (also after next() has
     // overwritten the buffer); the reading position is left where it was.
-    QByteArray reread(const Line& line, qint64 most = std::numeric_limits<qint64>::max());
+    QByteArray reread(const Line& line, qint64 most);
     // The line decoded from UTF-8.
     QString text(const Line& line);
 

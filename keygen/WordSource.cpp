@@ -17,10 +17,6 @@ namespace tavrix {
 
 namespace {
 
-const QString kMessageTitle = QStringLiteral("GetWord() Error..");
-const QString kNotFoundText =
-    QStringLiteral("Couldn't find dict.txt - it is required for ASCII Dictionary generation!");
-
 // The part of a line a diagnostic quotes: the whole line up to kShownLineBytes bytes, enough for the 4096
 // characters a message box shows of a line even in four-byte characters; a longer line is cut after that
 // many bytes (less a character cut in two) and ends in "\u2026", as a line the box cuts does.
@@ -74,13 +70,13 @@ QString WordSource::findDictionary(const QStringList& folders) {
 std::optional<QString> WordSource::GetWord(qint32 lRequiredLength) {
     const qint32 lPos = GetRnd(kStartingLines);
     const auto fail = [this](const QString& text) {
-        m_sink.show(Message{MessageIcon::Critical, kMessageTitle, text});
+        m_sink.show(Message{MessageIcon::Critical, QStringLiteral("GetWord() Error.."), text});
         return std::nullopt;
     };
 
     const QString path = findDictionary(m_folders);
     if (path.isEmpty())
-        return fail(kNotFoundText);
+        return fail(QStringLiteral("Couldn't find dict.txt - it is required for ASCII Dictionary generation!"));
 
     QFile file(path);
     if (!OpenRegularFile(file))
