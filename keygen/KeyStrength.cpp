@@ -3,17 +3,13 @@
 
 #include "keygen/KeyStrength.h"
 
-#include "common/RegularFile.h"
 #include "keygen/KeyAssembly.h"
-#include "keygen/LineReader.h"
 #include "keygen/WordSource.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 
 #include <cmath>
-#include <set>
 #include <vector>
 
 namespace tavrix {
@@ -150,29 +146,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
 }
 
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength) {
-    QFile file(path);
-    if (!OpenRegularFile(file))
-        return std::nullopt;
-
-    QStringList lines;
-    std::set<qint32> wanted = RequestedLengths(keyLength);
-    qint64 bytesRead = 0;
-    LineReader reader(file, bytesRead);
-    Line line;
-    while ((lines.size() < kStarts || !wanted.empty()) && reader.next(line)) {
-        if (lines.size() < kStarts) {
-            lines.append(reader.text(line));
-        } else if (line.size >= *wanted.begin() && line.size <= 3 * qint64(*wanted.rbegin())) {
-            // In UTF-16 a line has at most one unit per byte and at least one per three bytes. (Past the
-            // starting lines the loop goes on only while some length is wanted.)
-            QString text = reader.text(line);
-            if (wanted.erase(qint32(text.size())) > 0)
-                lines.append(std::move(text));
-        }
-    }
-    if (reader.failed())
-        return std::nullopt;
-    return lines;
+    return WordSource::drawableLines(path, RequestedLengths(keyLength));
 }
 
 std::optional<double> KeyStrengthMeter::bits(qint32 hexDigits, const QString& keyTypeText, const QString& methodTag,

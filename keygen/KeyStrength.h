@@ -28,7 +28,7 @@ QHash<QString, double> DrawChances(const QStringList& lines, qint32 length);
 std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLength);
 
 // The lines of a dict.txt that keys of keyLength characters can be made of: the 27,000 starting lines and,
-// after them, the first line of each length the key can ask GetWord for, read by GetWord's LineReader.
+// after them, the first line of each length the key can ask GetWord for (WordSource::drawableLines).
 // std::nullopt when the file cannot be read.
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength);
 
