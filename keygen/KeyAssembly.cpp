@@ -46,17 +46,16 @@ std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength) {
     const KeyEnd end = KeyEndOf(keyLength - key.size());
     if (end.back == 0)
         return QString();
-    QString front;
     if (end.front > 0) {
         const auto word = words.GetWord(end.front);
         if (!word)
             return std::nullopt;
-        front = *word + QLatin1Char('-');
+        key.prepend(*word + QLatin1Char('-'));
     }
     const auto back = words.GetWord(end.back);
     if (!back)
         return std::nullopt;
-    return front + key + *back;
+    return key + *back;
 }
 
 // A dictionary key in lower case that UsableKey accepts. An assembly that does not give one is started

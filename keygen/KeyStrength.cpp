@@ -164,11 +164,11 @@ std::optional<double> KeyStrengthMeter::bits(qint32 hexDigits, const QString& ke
     const QFileInfo info(WordSource::findDictionary(dictionaryFolders));
     if (info.filePath().isEmpty())
         return std::nullopt;
-    Measured now{info.filePath(), info.size(), info.lastModified(), std::nullopt};
+    Measured now{{info.filePath(), info.size(), info.lastModified()}, std::nullopt};
     const Measured known = m_measured.value(keyLength);
-    if (known.path == now.path && known.size == now.size && known.modified == now.modified)
+    if (known.file == now.file)
         return known.bits;
-    if (const auto lines = ReadDrawableLines(now.path, keyLength))
+    if (const auto lines = ReadDrawableLines(info.filePath(), keyLength))
         now.bits = DictionaryKeyBits(*lines, keyLength);
     m_measured.insert(keyLength, now);
     return now.bits;

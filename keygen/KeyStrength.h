@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <tuple>
 
 namespace tavrix {
 
@@ -47,9 +48,7 @@ public:
 
 private:
     struct Measured {
-        QString path;
-        qint64 size = 0;
-        QDateTime modified;
+        std::tuple<QString, qint64, QDateTime> file; // path, size and modification time
         std::optional<double> bits;
     };
     QHash<qint32, Measured> m_measured; // by key length

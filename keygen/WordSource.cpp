@@ -37,7 +37,7 @@ class LineReader {
 public:
     // bytesRead grows by every byte read from the file.
     LineReader(QFile& file, qint64& bytesRead)
-        : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + kChunk + 8, '\n') {}
+        : m_file(file), m_bytesRead(bytesRead), m_buffer(kKeptPartialBytes + WordSource::kReadChunkBytes + 8, '\n') {}
 
     // False at the end of the file, and when reading fails (failed() then says so).
     bool next(Line& line) {
@@ -114,7 +114,6 @@ public:
     }
 
 private:
-    static constexpr size_t kChunk = static_cast<size_t>(WordSource::kReadChunkBytes);
     // An unfinished line at most this long is moved to the front of the buffer before the next piece is
     // read; a longer one is only measured, and read again should its bytes be needed.
     static constexpr size_t kKeptPartialBytes = 4096;
@@ -143,7 +142,7 @@ private:
         std::memmove(m_buffer.data(), m_buffer.data() + keepFrom, kept);
         m_bufferOffset += static_cast<qint64>(keepFrom);
         m_pos = m_end = kept;
-        const qint64 n = readFully(m_buffer.data() + kept, static_cast<qint64>(kChunk));
+        const qint64 n = readFully(m_buffer.data() + kept, WordSource::kReadChunkBytes);
         if (n > 0)
             m_end = kept + static_cast<size_t>(n);
         m_buffer[m_end] = '\n';
@@ -182,9 +181,8 @@ QString ShownLine(const QByteArray& prefix, qint64 lineSize) {
 }
 
 QString Diagnostic(qint32 lPos, const QString& lCount, const QString& sBuffer, qint32 lRequiredLength) {
-    return QStringLiteral("lPos = ") + QString::number(lPos) + QStringLiteral("\r\nlCount = ") + lCount +
-           QStringLiteral("\r\nsBuffer = ") + sBuffer + QStringLiteral("\r\nlRequiredLength = ") +
-           QString::number(lRequiredLength);
+    return QStringLiteral("lPos = %1\r\nlCount = %2\r\nsBuffer = %3\r\nlRequiredLength = %4")
+        .arg(QString::number(lPos), lCount, sBuffer, QString::number(lRequiredLength));
 }
 
 } // namespace
@@ -198,8 +196,7 @@ qint32 WordSource::GetRnd(qint32 lMax) {
 
 QString WordSource::dictionaryPath(const QString& folder) {
     // One left-to-right pass: "a//b" and a root folder "/" fold to a single separator.
-    QString path = folder + QStringLiteral("/dict.txt");
-    return path.replace(QStringLiteral("//"), QStringLiteral("/"));
+    return QString(folder + QStringLiteral("/dict.txt")).replace(QStringLiteral("//"), QStringLiteral("/"));
 }
 
 QString WordSource::findDictionary(const QStringList& folders) {
