@@ -136,8 +136,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
         QHash<QString, double> both = loopChances[first];
         for (auto it = tailChances[first].begin(); it != tailChances[first].end(); ++it)
             both[it.key()] += it.value();
-        const double restMass = walk(first + 1, twinEnd).mass;
-        total.plogp += (DrawOf(both).plogp - f->plogp - tail[first].plogp) * restMass;
+        total.plogp += (DrawOf(both).plogp - f->plogp - tail[first].plogp) * walk(first + 1, twinEnd).mass;
     }
     if (!(total.mass > 0))
         return std::nullopt;

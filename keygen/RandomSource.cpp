@@ -34,11 +34,10 @@ void SystemRandomSource::refill() {
     const std::size_t wanted = m_batch.size() * sizeof(m_batch[0]);
     while (filled < wanted) {
         const ssize_t got = getrandom(bytes + filled, wanted - filled, 0);
-        if (got > 0) {
-            filled += static_cast<std::size_t>(got);
-        } else if (got < 0 && errno != EINTR) {
+        if (got < 0 && errno != EINTR)
             break; // no getrandom() (a very old kernel): Qt's system generator below
-        }
+        if (got > 0)
+            filled += static_cast<std::size_t>(got);
     }
     if (filled == wanted)
         return;

@@ -200,11 +200,9 @@ QString WordSource::dictionaryPath(const QString& folder) {
 }
 
 QString WordSource::findDictionary(const QStringList& folders) {
-    for (const QString& folder : folders) {
-        if (QFileInfo::exists(dictionaryPath(folder)))
-            return dictionaryPath(folder);
-    }
-    return QString();
+    const auto found = std::find_if(folders.begin(), folders.end(),
+                                    [](const QString& folder) { return QFileInfo::exists(dictionaryPath(folder)); });
+    return found == folders.end() ? QString() : dictionaryPath(*found);
 }
 
 std::optional<QStringList> WordSource::drawableLines(const QString& path, std::set<qint32> lengths) {
