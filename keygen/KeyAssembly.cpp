@@ -87,8 +87,10 @@ std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const
     words.random().reseed(SecondsSinceMidnight());
     if (hexDigits <= 0)
         return QString();
+
     if (keyTypeText == QLatin1String(kKeyTypeHex))
         return DrawnKey(words, hexDigits, QLatin1String("0123456789abcdef"));
+
     const qint32 keyLength = KeyLengthOf(hexDigits);
     if (methodTag == QLatin1String(kMethodRandom))
         return DrawnKey(words, keyLength, QLatin1String("abcdefghijklmnopqrstuvwxyz"));
@@ -96,4 +98,5 @@ std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const
         return DictionaryKey(words, keyLength);
     return QString();
 }
+
 } // namespace tavrix
