@@ -14,20 +14,12 @@ namespace {
 // Attempts at a dictionary key before giving up on a dictionary whose words cannot fill it exactly.
 constexpr int kDictionaryAttempts = 1000;
 
-QString HexKey(WordSource& words, qint32 keyLength) {
-    static constexpr char kDigits[] = "0123456789abcdef";
+// keyLength characters drawn one by one from the alphabet, each with GetRnd(alphabet.size()).
+QString DrawnKey(WordSource& words, qint32 keyLength, QLatin1String alphabet) {
     QString key;
     key.reserve(keyLength);
     for (qint32 i = 0; i < keyLength; ++i)
-        key += QLatin1Char(kDigits[words.GetRnd(16)]);
-    return key;
-}
-
-QString LetterKey(WordSource& words, qint32 keyLength) {
-    QString key;
-    key.reserve(keyLength);
-    for (qint32 i = 0; i < keyLength; ++i)
-        key += QChar(97 + words.GetRnd(26));
+        key += alphabet[words.GetRnd(qint32(alphabet.size()))];
     return key;
 }
 
@@ -35,47 +27,35 @@ QString LetterKey(WordSource& words, qint32 keyLength) {
 // point takes a WEP key in ASCII. Dictionary lines are used as they stand, so a control character, a
 // letter beyond ASCII or one whose lower case is two characters makes the key unusable.
 bool UsableKey(const QString& key, qint32 keyLength) {
-    if (key.size() != keyLength)
-        return false;
-    for (const QChar c : key) {
-        if (c.unicode() < 0x20 || c.unicode() > 0x7e)
-            return false;
-    }
-    return true;
+    return key.size() == keyLength &&
+           std::all_of(key.begin(), key.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() <= 0x7e; });
 }
 
 // One assembly from the dictionary, by the rules of WordLoopEnd and KeyEndOf: keyLength characters long
-// when every word had the length asked for. Nothing when the shortfall cannot be filled; failed is set when
-// a GetWord call failed (it has shown its message).
-std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength, bool& drew, bool& failed) {
-    const auto draw = [&](qint32 length) {
-        auto word = words.GetWord(length);
-        failed = !word;
-        return word;
-    };
+// when every word had the length asked for; empty when the shortfall cannot be filled. std::nullopt when a
+// GetWord call failed (it has shown its message).
+std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength) {
     QString key;
     while (key.size() < WordLoopEnd(keyLength)) {
-        const auto word = draw(0);
+        const auto word = words.GetWord(0);
         if (!word)
             return std::nullopt;
-        drew = true;
         key += *word + QLatin1Char('-');
     }
 
     const KeyEnd end = KeyEndOf(keyLength - key.size());
     if (end.back == 0)
-        return std::nullopt;
-    QString front;
+        return QString();
     if (end.front > 0) {
-        const auto word = draw(end.front);
+        const auto word = words.GetWord(end.front);
         if (!word)
             return std::nullopt;
-        front = *word + QLatin1Char('-');
+        key.prepend(*word + QLatin1Char('-'));
     }
-    const auto back = draw(end.back);
+    const auto back = words.GetWord(end.back);
     if (!back)
         return std::nullopt;
-    return front + key + *back;
+    return key + *back;
 }
 
 // A dictionary key in lower case that UsableKey accepts. An assembly that does not give one is started
@@ -85,19 +65,12 @@ std::optional<QString> AssembleFromWords(WordSource& words, qint32 keyLength, bo
 std::optional<QString> DictionaryKey(WordSource& words, qint32 keyLength) {
     const qint64 bytesBefore = words.bytesRead();
     for (int attempt = 0; attempt < kDictionaryAttempts; ++attempt) {
-        bool drew = false;
-        bool failed = false;
-        const auto assembled = AssembleFromWords(words, keyLength, drew, failed);
-        if (failed)
+        const auto assembled = AssembleFromWords(words, keyLength);
+        if (!assembled)
             return std::nullopt;
-        if (assembled) {
-            const QString key = assembled->toLower();
-            if (UsableKey(key, keyLength))
-                return key;
-            drew = true;
-        }
-        if (!drew)
-            break; // nothing was drawn, so another attempt would end the same way
+        const QString key = assembled->toLower();
+        if (UsableKey(key, keyLength))
+            return key;
         if (words.bytesRead() - bytesBefore >= kGenerationByteBudget)
             break;
     }
@@ -116,16 +89,13 @@ std::optional<QString> TryAssembleKey(WordSource& words, qint32 hexDigits, const
         return QString();
 
     if (keyTypeText == QLatin1String(kKeyTypeHex))
-        return HexKey(words, hexDigits);
+        return DrawnKey(words, hexDigits, QLatin1String("0123456789abcdef"));
 
     const qint32 keyLength = KeyLengthOf(hexDigits);
     if (methodTag == QLatin1String(kMethodRandom))
-        return LetterKey(words, keyLength);
-    if (methodTag == QLatin1String(kMethodDictionary)) {
-        if (keyLength <= 0)
-            return QString();
+        return DrawnKey(words, keyLength, QLatin1String("abcdefghijklmnopqrstuvwxyz"));
+    if (methodTag == QLatin1String(kMethodDictionary) && keyLength > 0)
         return DictionaryKey(words, keyLength);
-    }
     return QString();
 }
 

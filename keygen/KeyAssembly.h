@@ -33,12 +33,10 @@ inline constexpr const char* kMethodDictionary = "1";
 // key (each attempt that overshoots reads up to the whole file again).
 inline constexpr qint64 kGenerationByteBudget = qint64(1) << 30;
 
-// The length of an ASCII key: hexDigits / 2, with a half going to the even neighbour.
+// The length of an ASCII key for hexDigits > 0: hexDigits / 2, with a half going to the even neighbour.
 constexpr qint32 KeyLengthOf(qint32 hexDigits) {
     const qint32 half = hexDigits / 2;
-    if (hexDigits % 2 != 0 && half % 2 != 0)
-        return half + (hexDigits > 0 ? 1 : -1);
-    return half;
+    return hexDigits % 2 != 0 && half % 2 != 0 ? half + 1 : half;
 }
 
 // How a dictionary key of keyLength characters is put together; the assembly and the strength measure both

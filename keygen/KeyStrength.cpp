@@ -3,17 +3,12 @@
 
 #include "keygen/KeyStrength.h"
 
-#include "common/RegularFile.h"
 #include "keygen/KeyAssembly.h"
-#include "keygen/LineReader.h"
 #include "keygen/WordSource.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSet>
 
-#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -39,51 +34,40 @@ Draw Plus(const Draw& a, const Draw& b) {
     return {a.mass + b.mass, a.plogp + b.plogp};
 }
 
+// Each chance counts one starting line at least, so every p is positive.
 Draw DrawOf(const QHash<QString, double>& chances) {
     Draw d;
     for (const double p : chances) {
-        if (p > 0) {
-            d.mass += p;
-            d.plogp += p * std::log2(p);
-        }
+        d.mass += p;
+        d.plogp += p * std::log2(p);
     }
     return d;
 }
 
 // The lengths the key assembly asks GetWord for besides the words of its loop (length 0): those of every end
 // the loop can leave. Once the loop has run, it leaves any shortfall up to keyLength - WordLoopEnd.
-QSet<qint32> RequestedLengths(qint32 keyLength) {
+std::set<qint32> RequestedLengths(qint32 keyLength) {
     const qint64 stop = WordLoopEnd(keyLength);
-    QSet<qint32> lengths;
+    std::set<qint32> lengths;
     for (qint64 shortfall = stop == 0 ? keyLength : 1; shortfall <= keyLength - stop; ++shortfall) {
         const KeyEnd end = KeyEndOf(shortfall);
-        for (const qint32 length : {end.front, end.back}) {
-            if (length > 0)
-                lengths.insert(length);
-        }
+        lengths.insert({end.front, end.back});
     }
+    lengths.erase(0); // no word
     return lengths;
-}
-
-// The words a key's first word can be when it may be a loop word or a front word, with both chances added.
-QHash<QString, double> Added(QHash<QString, double> a, const QHash<QString, double>& b) {
-    for (auto it = b.begin(); it != b.end(); ++it)
-        a[it.key()] += it.value();
-    return a;
 }
 
 } // namespace
 
 QHash<QString, double> DrawChances(const QStringList& lines, qint32 length) {
     QHash<QString, double> chances;
-    const qsizetype starts = std::min<qsizetype>(kStarts, lines.size());
     qint64 pending = 0; // starting lines whose search has not met a line of this length yet
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (lines[i].size() == length && pending > 0) {
             chances[lines[i].toLower()] += double(pending) / kStarts;
             pending = 0;
         }
-        if (i < starts)
+        if (i < kStarts)
             ++pending;
         else if (pending == 0)
             break;
@@ -101,13 +85,9 @@ QHash<QString, double> DrawChances(const QStringList& lines, qint32 length) {
 // sum over ways counts that word's p log2 p as if the two ways were apart; the difference is added for
 // every such shape.
 std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLength) {
-    if (keyLength <= 0)
-        return std::nullopt;
-
     QMap<qint64, QHash<QString, double>> loopChances; // by length: the chance of each word as a loop word
-    const qsizetype starts = std::min<qsizetype>(kStarts, lines.size());
-    for (qsizetype i = 0; i < starts; ++i)
-        loopChances[lines[i].size()][lines[i].toLower()] += 1.0 / kStarts;
+    for (const QString& word : lines.mid(0, kStarts))
+        loopChances[word.size()][word.toLower()] += 1.0 / kStarts;
     QMap<qint64, Draw> loop;
     for (auto it = loopChances.begin(); it != loopChances.end(); ++it)
         loop.insert(it.key(), DrawOf(it.value()));
@@ -120,49 +100,43 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
     }
 
     const qint64 stop = WordLoopEnd(keyLength);
-    const auto finish = [&](qint64 size) -> Draw {
+    // An end that cannot be filled has back 0, which tail never holds: no key (the assembly starts again).
+    const auto finish = [&](qint64 size) {
         const KeyEnd end = KeyEndOf(keyLength - size);
-        if (end.back == 0)
-            return {}; // drawn again
         return end.front > 0 ? Times(tail.value(end.front), tail.value(end.back)) : tail.value(end.back);
     };
 
-    // fromState[x]: every way on from a key of x characters while the loop goes on.
-    std::vector<Draw> fromState(static_cast<size_t>(stop));
-    for (qint64 x = stop - 1; x >= 0; --x) {
-        Draw sum;
-        for (auto it = loop.begin(); it != loop.end(); ++it) {
-            const qint64 next = x + it.key() + 1;
-            sum = Plus(sum, Times(it.value(), next < stop ? fromState[size_t(next)] : finish(next)));
+    // Every way on from a key of `from` characters while the loop goes on, each ending in end(size).
+    const auto walk = [&](qint64 from, const auto& end) {
+        std::vector<Draw> state(static_cast<size_t>(stop));
+        for (qint64 x = stop - 1; x >= from; --x) {
+            for (auto it = loop.begin(); it != loop.end(); ++it) {
+                const qint64 next = x + it.key() + 1;
+                state[size_t(x)] = Plus(state[size_t(x)], Times(*it, next < stop ? state[size_t(next)] : end(next)));
+            }
         }
-        fromState[size_t(x)] = sum;
-    }
-    Draw total = stop > 0 ? fromState[0] : finish(0);
+        return from < stop ? state[size_t(from)] : end(from);
+    };
+    Draw total = walk(0, finish);
 
     for (auto f = loop.begin(); f != loop.end(); ++f) {
         const qint64 first = f.key();
         if (first + 1 >= stop || !tail.contains(first))
             continue;
-        // Chance of going on from the first word to an end that, had the first word been the front word
-        // instead, would be reached with the same back word.
+        // Ways on from the first word to an end that, had the first word been the front word instead,
+        // would be reached with the same back word.
         const auto twinEnd = [&](qint64 size) {
             const KeyEnd end = KeyEndOf(keyLength - size);
             const KeyEnd asFront = KeyEndOf(keyLength - size + first + 1);
             const bool twin = end.front == 0 && end.back > 0 && asFront.front == first && asFront.back == end.back &&
                               size - first - 1 >= stop;
-            return twin ? tail.value(end.back).mass : 0.0;
+            return twin ? tail.value(end.back) : Draw{};
         };
-        std::vector<double> rest(static_cast<size_t>(stop));
-        for (qint64 x = stop - 1; x >= first + 1; --x) {
-            double sum = 0;
-            for (auto it = loop.begin(); it != loop.end(); ++it) {
-                const qint64 next = x + it.key() + 1;
-                sum += it.value().mass * (next < stop ? rest[size_t(next)] : twinEnd(next));
-            }
-            rest[size_t(x)] = sum;
-        }
-        const Draw both = DrawOf(Added(loopChances[first], tailChances[first]));
-        total.plogp += (both.plogp - f.value().plogp - tail[first].plogp) * rest[size_t(first + 1)];
+        // The first word's chances as a loop word and as a front word, added.
+        QHash<QString, double> both = loopChances[first];
+        for (auto it = tailChances[first].begin(); it != tailChances[first].end(); ++it)
+            both[it.key()] += it.value();
+        total.plogp += (DrawOf(both).plogp - f->plogp - tail[first].plogp) * walk(first + 1, twinEnd).mass;
     }
     if (!(total.mass > 0))
         return std::nullopt;
@@ -171,32 +145,7 @@ std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLeng
 }
 
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength) {
-    QFile file(path);
-    if (!OpenRegularFile(file))
-        return std::nullopt;
-
-    QStringList lines;
-    QSet<qint32> wanted = RequestedLengths(keyLength);
-    const qint32 fewest = wanted.isEmpty() ? 0 : *std::min_element(wanted.begin(), wanted.end());
-    const qint32 most = wanted.isEmpty() ? 0 : *std::max_element(wanted.begin(), wanted.end());
-    qint64 bytesRead = 0;
-    LineReader reader(file, bytesRead);
-    Line line;
-    while (lines.size() < kStarts || !wanted.isEmpty()) {
-        if (!reader.next(line))
-            break;
-        if (lines.size() < kStarts) {
-            lines.append(reader.text(line));
-        } else if (line.size >= fewest && line.size <= 3 * qint64(most)) {
-            // In UTF-16 a line has at most one unit per byte and at least one per three bytes.
-            QString text = reader.text(line);
-            if (wanted.remove(qint32(text.size())))
-                lines.append(std::move(text));
-        }
-    }
-    if (reader.failed())
-        return std::nullopt;
-    return lines;
+    return WordSource::drawableLines(path, RequestedLengths(keyLength));
 }
 
 std::optional<double> KeyStrengthMeter::bits(qint32 hexDigits, const QString& keyTypeText, const QString& methodTag,
@@ -211,21 +160,17 @@ std::optional<double> KeyStrengthMeter::bits(qint32 hexDigits, const QString& ke
     if (methodTag != QLatin1String(kMethodDictionary) || keyLength <= 0)
         return std::nullopt;
 
-    for (const QString& folder : dictionaryFolders) {
-        const QFileInfo info(WordSource::dictionaryPath(folder));
-        if (!info.exists())
-            continue;
-        Measured now{info.filePath(), info.size(), info.lastModified(), std::nullopt};
-        const auto known = m_measured.constFind(keyLength);
-        if (known != m_measured.cend() && known->path == now.path && known->size == now.size &&
-            known->modified == now.modified)
-            return known->bits;
-        if (const auto lines = ReadDrawableLines(now.path, keyLength))
-            now.bits = DictionaryKeyBits(*lines, keyLength);
-        m_measured.insert(keyLength, now);
-        return now.bits;
-    }
-    return std::nullopt;
+    const QFileInfo info(WordSource::findDictionary(dictionaryFolders));
+    if (info.filePath().isEmpty())
+        return std::nullopt;
+    Measured now{{info.filePath(), info.size(), info.lastModified()}, std::nullopt};
+    const Measured known = m_measured.value(keyLength);
+    if (known.file == now.file)
+        return known.bits;
+    if (const auto lines = ReadDrawableLines(info.filePath(), keyLength))
+        now.bits = DictionaryKeyBits(*lines, keyLength);
+    m_measured.insert(keyLength, now);
+    return now.bits;
 }
 
 QString KeyStrengthMeter::toolTip(qint32 hexDigits, const QString& keyTypeText, const QString& methodTag,

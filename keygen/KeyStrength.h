@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <tuple>
 
 namespace tavrix {
 
@@ -28,7 +29,7 @@ QHash<QString, double> DrawChances(const QStringList& lines, qint32 length);
 std::optional<double> DictionaryKeyBits(const QStringList& lines, qint32 keyLength);
 
 // The lines of a dict.txt that keys of keyLength characters can be made of: the 27,000 starting lines and,
-// after them, the first line of each length the key can ask GetWord for, read by GetWord's LineReader.
+// after them, the first line of each length the key can ask GetWord for (WordSource::drawableLines).
 // std::nullopt when the file cannot be read.
 std::optional<QStringList> ReadDrawableLines(const QString& path, qint32 keyLength);
 
@@ -47,9 +48,7 @@ public:
 
 private:
     struct Measured {
-        QString path;
-        qint64 size = 0;
-        QDateTime modified;
+        std::tuple<QString, qint64, QDateTime> file; // path, size and modification time
         std::optional<double> bits;
     };
     QHash<qint32, Measured> m_measured; // by key length

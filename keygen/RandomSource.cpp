@@ -15,22 +15,16 @@
 
 namespace tavrix {
 
-void SystemRandomSource::reseed(float /*secondsSinceMidnight*/) {
-    // Intentionally empty. The operating system's generator needs no seed, and mixing in the time of day
-    // would only give an attacker who knows roughly when a key was made something to search over.
-}
-
 double SystemRandomSource::next() {
     // The top 53 bits fill a double's mantissa exactly, so every value is a multiple of 2^-53 below 1.
     constexpr double kTwoToMinus53 = 1.0 / 9007199254740992.0;
-    if (m_used == m_batch.size()) {
+    if (m_used == m_batch.size())
         refill();
-        m_used = 0;
-    }
     return static_cast<double>(m_batch[m_used++] >> 11) * kTwoToMinus53;
 }
 
 void SystemRandomSource::refill() {
+    m_used = 0;
 #if defined(Q_OS_LINUX)
     // The kernel's generator, asked directly: on processors where QRandomGenerator::system() prefers the
     // RDRAND instruction, a draw through it costs more than a whole key. getrandom() never returns short
@@ -40,11 +34,10 @@ void SystemRandomSource::refill() {
     const std::size_t wanted = m_batch.size() * sizeof(m_batch[0]);
     while (filled < wanted) {
         const ssize_t got = getrandom(bytes + filled, wanted - filled, 0);
-        if (got > 0) {
-            filled += static_cast<std::size_t>(got);
-        } else if (got < 0 && errno != EINTR) {
+        if (got < 0 && errno != EINTR)
             break; // no getrandom() (a very old kernel): Qt's system generator below
-        }
+        if (got > 0)
+            filled += static_cast<std::size_t>(got);
     }
     if (filled == wanted)
         return;

@@ -28,10 +28,11 @@ public:
 // than a whole hexadecimal key would otherwise take.
 class SystemRandomSource final : public RandomSource {
 public:
-    void reseed(float secondsSinceMidnight) override;
+    void reseed(float /*secondsSinceMidnight*/) override {}
     double next() override;
 
 private:
+    // Fills the batch afresh and starts it from its first value.
     void refill();
 
     std::array<quint64, 64> m_batch{};

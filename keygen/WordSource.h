@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <set>
 
 namespace tavrix {
 
@@ -35,6 +36,11 @@ public:
 
     // Path of the dictionary that GetWord would read: folder + "/dict.txt" with doubled separators folded.
     static QString dictionaryPath(const QString& folder);
+    // The dictionary GetWord reads: dict.txt in the first of these folders that has one; empty when none has.
+    static QString findDictionary(const QStringList& folders);
+    // The lines of the dict.txt at path that GetWord can give: the starting lines and, after them, the first
+    // line of each of these lengths. std::nullopt when the file cannot be read.
+    static std::optional<QStringList> drawableLines(const QString& path, std::set<qint32> lengths);
 
     // Starting lines are drawn below this index; later lines are reached only by the search.
     static constexpr qint32 kStartingLines = 27000;
