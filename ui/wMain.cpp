@@ -71,11 +71,11 @@ QIcon ToolbarImage(const QString& key) {
 }
 
 // The program's icon in the sizes handed to the window system, which converts every size the icon offers
-// into one window property while the window is shown: up to 64 px, and 128 px where a screen shows it.
+// into one window property while the window is shown: up to 64 px, and 128 px for 64 px on a sharper screen.
 QIcon ProgramIcon() {
     QIcon icon;
     for (int side : {16, 22, 24, 32, 48, 64, 128}) {
-        if (side <= 64 * qGuiApp->devicePixelRatio())
+        if (side <= 64 || qGuiApp->devicePixelRatio() > 1.0)
             icon.addFile(QStringLiteral(":/icons/tavrix-%1.png").arg(side), QSize(side, side));
     }
     return icon;
