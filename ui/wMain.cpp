@@ -122,13 +122,14 @@ void wMain::Form_Initialize() {
 QWidget* wMain::createWindow() {
     InstallAccessibleInterfaces();
     auto* window = new QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
+    // Point sizes with fractions cannot be stored in the layout file. Set before the controls are made, which
+    // then start in this face: the key field lays out its empty text as it is made, in the face it has then.
+    window->setFont(WindowFont(8.25));
     m_ui = std::make_unique<Ui::wMain>();
     m_ui->setupUi(window);
     window->setFixedSize(370, 189);
     window->setWindowIcon(ProgramIcon());
 
-    // Point sizes with fractions cannot be stored in the layout file.
-    window->setFont(WindowFont(8.25));
     m_ui->labTitle->setFont(WindowFont(14.25));
     m_ui->labProgramming->setFont(WindowFont(8.25, true));
     m_ui->Label2->setFont(WindowFont(8.25, true));
