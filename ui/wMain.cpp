@@ -14,16 +14,11 @@
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QIconEngine>
 #include <QLoggingCategory>
-#include <QPainter>
 #include <QPointer>
 #include <QScopeGuard>
 #include <QTextDocument>
 #include <QTimer>
-
-#include <algorithm>
-#include <array>
 
 // Off by default; QT_LOGGING_RULES="tavrix.startup.debug=true" prints the load step's duration, which the
 // start-up benchmark reads.
@@ -66,55 +61,15 @@ QIcon ToolbarImage(const QString& key) {
     return icon;
 }
 
-// The program's icon in all its sizes, each picture read when it is asked for. The window system is given
-// every size once, when a window is made; an icon of the files, which reads them all when it is made and
-// leaves them in the pixmap cache, kept 360 KiB for the program's life. A request for one of the sizes
-// as it is gets the picture read past that cache; any other is answered by an icon of the one picture
-// that an icon of all the files would have chosen (the smallest at least as large, else the largest).
-class ProgramIconEngine final : public QIconEngine {
-public:
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        if (mode == QIcon::Normal && state == QIcon::Off && size.width() == size.height() &&
-            std::find(kSides.begin(), kSides.end(), size.width()) != kSides.end())
-            return QPixmap::fromImage(QImage(PicturePath(size.width())));
-        return PictureFor(size).pixmap(size, 1.0, mode, state);
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        return PictureFor(size).actualSize(size, mode, state);
-    }
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
-        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
-        painter->drawPixmap(rect, pixmap(rect.size() * ratio, mode, state));
-    }
-    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
-        QList<QSize> sizes;
-        if (mode == QIcon::Normal && state == QIcon::Off) {
-            for (int side : kSides)
-                sizes.append(QSize(side, side));
-        }
-        return sizes;
-    }
-    QString key() const override { return QStringLiteral("ProgramIconEngine"); }
-    QIconEngine* clone() const override { return new ProgramIconEngine; }
-
-private:
-    static constexpr std::array<int, 8> kSides{16, 22, 24, 32, 48, 64, 128, 256};
-
-    static QIcon PictureFor(const QSize& size) {
-        const qint64 wanted = qint64(size.width()) * size.height();
-        const auto larger =
-            std::find_if(kSides.begin(), kSides.end(), [wanted](int side) { return qint64(side) * side >= wanted; });
-        const int side = larger != kSides.end() ? *larger : kSides.back();
-        QIcon picture;
-        picture.addFile(PicturePath(side), QSize(side, side));
-        return picture;
-    }
-
-    static QString PicturePath(int side) { return QStringLiteral(":/icons/tavrix-%1.png").arg(side); }
-};
-
+// The program's icon in the sizes handed to the window system, which converts every size the icon offers
+// into one window property while the window is shown: up to 64 px, and 128 px for 64 px on a sharper screen.
 QIcon ProgramIcon() {
-    return QIcon(new ProgramIconEngine);
+    QIcon icon;
+    for (int side : {16, 22, 24, 32, 48, 64, 128}) {
+        if (side <= 64 || qGuiApp->devicePixelRatio() > 1.0)
+            icon.addFile(QStringLiteral(":/icons/tavrix-%1.png").arg(side), QSize(side, side));
+    }
+    return icon;
 }
 
 QFont WindowFont(qreal pointSize, bool bold = false) {
@@ -158,13 +113,14 @@ void wMain::Form_Initialize() {
 QWidget* wMain::createWindow() {
     InstallAccessibleInterfaces();
     auto* window = new QWidget(nullptr, Qt::Window | Qt::MSWindowsFixedSizeDialogHint);
+    // Point sizes with fractions cannot be stored in the layout file. Set before the controls are made, which
+    // then start in this face: the key field lays out its empty text as it is made, in the face it has then.
+    window->setFont(WindowFont(8.25));
     m_ui = std::make_unique<Ui::wMain>();
     m_ui->setupUi(window);
     window->setFixedSize(370, 189);
     window->setWindowIcon(ProgramIcon());
 
-    // Point sizes with fractions cannot be stored in the layout file.
-    window->setFont(WindowFont(8.25));
     m_ui->labTitle->setFont(WindowFont(14.25));
     m_ui->labProgramming->setFont(WindowFont(8.25, true));
     m_ui->Label2->setFont(WindowFont(8.25, true));
