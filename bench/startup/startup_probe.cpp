@@ -418,7 +418,7 @@ int main(int argc, char* argv[]) {
     if (text) {
         const double textRss = column(textSamples, [](const Sample& s) { return s.peakRssMiB; });
         const double textAnon = column(textSamples, [](const Sample& s) { return s.anonRssMiB; });
-        std::printf("  peak RSS against the text window: text %.1f MiB, tavrix %.1f MiB, ratio %.2f (target <= %.1f: "
+        std::printf("  peak RSS against the text window: text %.2f MiB, tavrix %.2f MiB, ratio %.3f (target <= %.1f: "
                     "%s); anonymous: text %.1f MiB\n",
                     textRss, tavrixRss, tavrixRss / textRss, kTextRssRatioTarget,
                     verdict(tavrixRss / textRss <= kTextRssRatioTarget), textAnon);
