@@ -16,8 +16,8 @@ void RegisterBundledFonts() {
         // bold by the font engine.
         //
         // Registered from the bytes built into the program rather than by its resource path: given a path,
-        // Qt reads the file into memory once to register it and again for the font engine, two copies of
-        // 256 KiB each; from the bytes, the registration and the engine share them in place.
+        // Qt copies the whole face into memory twice, once to register it and once for the font engine;
+        // from the bytes, the registration and the engine share them in place.
         const QResource face(QStringLiteral(":/fonts/tahoma.ttf"));
         const QByteArray bytes = face.compressionAlgorithm() == QResource::NoCompression
                                      ? QByteArray::fromRawData(reinterpret_cast<const char*>(face.data()),
