@@ -8,11 +8,6 @@
 #include <chrono>
 #include <ctime>
 
-#if defined(Q_OS_LINUX)
-#include <cerrno>
-#include <sys/random.h>
-#endif
-
 namespace tavrix {
 
 double SystemRandomSource::next() {
@@ -25,23 +20,6 @@ double SystemRandomSource::next() {
 
 void SystemRandomSource::refill() {
     m_used = 0;
-#if defined(Q_OS_LINUX)
-    // The kernel's generator, asked directly: on processors where QRandomGenerator::system() prefers the
-    // RDRAND instruction, a draw through it costs more than a whole key. getrandom() never returns short
-    // for requests of up to 256 bytes once the pool is initialised; larger ones are completed in a loop.
-    auto* bytes = reinterpret_cast<unsigned char*>(m_batch.data());
-    std::size_t filled = 0;
-    const std::size_t wanted = m_batch.size() * sizeof(m_batch[0]);
-    while (filled < wanted) {
-        const ssize_t got = getrandom(bytes + filled, wanted - filled, 0);
-        if (got < 0 && errno != EINTR)
-            break; // no getrandom() (a very old kernel): Qt's system generator below
-        if (got > 0)
-            filled += static_cast<std::size_t>(got);
-    }
-    if (filled == wanted)
-        return;
-#endif
     QRandomGenerator::system()->fillRange(m_batch.data(), m_batch.size());
 }
 

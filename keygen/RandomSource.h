@@ -20,12 +20,11 @@ public:
     virtual double next() = 0;
 };
 
-// The operating system's cryptographic generator (getrandom() on Linux, QRandomGenerator::system() elsewhere),
-// 53 random bits per draw.
+// The operating system's cryptographic generator (QRandomGenerator::system()), 53 random bits per draw.
 // reseed() deliberately ignores the clock: seeding a cryptographic source from the time of day would only
 // make keys easier to guess.
-// Values are fetched from the system in batches, because each fetch is a system call that costs far more
-// than a whole hexadecimal key would otherwise take.
+// Values are fetched from the system in batches, because each fetch costs far more than a whole hexadecimal
+// key would otherwise take.
 class SystemRandomSource final : public RandomSource {
 public:
     void reseed(float /*secondsSinceMidnight*/) override {}

@@ -195,8 +195,10 @@ qint32 WordSource::GetRnd(qint32 lMax) {
 }
 
 QString WordSource::dictionaryPath(const QString& folder) {
-    // One left-to-right pass: "a//b" and a root folder "/" fold to a single separator.
-    return QString(folder + QStringLiteral("/dict.txt")).replace(QStringLiteral("//"), QStringLiteral("/"));
+    // Only the separator the joining would double is left out: the rest of the folder stays as it is, so a
+    // network share's "//server/share" keeps its leading pair.
+    const bool endsInSeparator = folder.endsWith(u'/') || folder.endsWith(u'\\');
+    return folder + (endsInSeparator ? QStringLiteral("dict.txt") : QStringLiteral("/dict.txt"));
 }
 
 QString WordSource::findDictionary(const QStringList& folders) {

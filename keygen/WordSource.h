@@ -34,7 +34,8 @@ public:
     RandomSource& random() { return m_random; }
     MessageSink& sink() { return m_sink; }
 
-    // Path of the dictionary that GetWord would read: folder + "/dict.txt" with doubled separators folded.
+    // Path of the dictionary that GetWord would read: folder + "/dict.txt", without a second separator after a
+    // folder that ends in one (a root folder).
     static QString dictionaryPath(const QString& folder);
     // The dictionary GetWord reads: dict.txt in the first of these folders that has one; empty when none has.
     static QString findDictionary(const QStringList& folders);

@@ -19,4 +19,7 @@ class MessageSink;
 void ShellExe(const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
               const QString& sDirectory, bool bWait, MessageSink& sink);
 
+// The "ShellExe()" box of a failed launch, shown through `sink`.
+void ReportLaunchFailure(MessageSink& sink);
+
 } // namespace tavrix

@@ -13,8 +13,16 @@ class QClipboard;
 namespace tavrix {
 
 // Clears the clipboard (every format), puts the empty text, then the key as plain text; a non-empty key
-// also carries the password-manager hint ("x-kde-passwordManagerHint" = "secret").
-void CopyKeyToClipboard(QClipboard& clipboard, const QString& key);
+// also carries the password-manager hints ("x-kde-passwordManagerHint" = "secret", and on Windows the
+// formats that keep it out of the clipboard history and the cloud clipboard). False when the clipboard
+// refused the key (on Windows, while another program holds it open).
+bool CopyKeyToClipboard(QClipboard& clipboard, const QString& key);
+
+#if defined(Q_OS_WIN)
+// The Windows clipboard formats a key carries besides its text, each a DWORD 0.
+inline constexpr const char* kWindowsSecretFormats[] = {"ExcludeClipboardContentFromMonitorProcessing",
+                                                        "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"};
+#endif
 
 // Puts keys on the desktop's clipboard the way the desktop takes them.
 //
@@ -36,13 +44,14 @@ public:
     // The desktop the running application's platform plugin talks to.
     static Desktop RunningDesktop();
 
-    void copy(const QString& key);
+    // False when the clipboard refused the key; a copy held back on Wayland is no refusal.
+    bool copy(const QString& key);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void write(const QString& key) const;
+    bool write(const QString& key) const;
 
     Desktop m_desktop;
     bool m_inputSeen = false;

@@ -11,6 +11,12 @@ namespace tavrix {
 
 void RegisterBundledFonts() {
     static const bool registered = [] {
+    // Windows has its own Tahoma, bold included; the bundled face only stands in where a system lacks it,
+    // and is never registered over it.
+#if defined(Q_OS_WIN)
+        if (QFontDatabase::hasFamily(QStringLiteral("Tahoma")))
+            return false;
+#endif
         // Only the regular face: the free bold face that goes with it carries the regular outlines on wider
         // spacing, so bold text set in it looked regular. Without it, bold text is the regular face made
         // bold by the font engine.

@@ -339,7 +339,10 @@ void wMain::GenerateEvent() {
 
 void wMain::CopyToClipboard() {
     Load();
-    m_clipboard.copy(m_ui->txtKey->toPlainText());
+    if (!m_clipboard.copy(m_ui->txtKey->toPlainText()))
+        m_services.sink.show({MessageIcon::Warning, QStringLiteral("Tavrix"),
+                              QStringLiteral("Tavrix could not put the key on the clipboard: another program is using "
+                                             "it. Try again in a moment.")});
 }
 
 void wMain::tmrSplashClose_Timer() {

@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(random.events, QStringList{"draw"});
     }
 
-    void dictionaryPathFoldsDoubledSeparators_data() {
+    void dictionaryPathJoinsWithOneSeparator_data() {
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("expected");
         QTest::newRow("a folder without a trailing separator gains one") << "/opt/tavrix"
@@ -87,12 +87,16 @@ private slots:
                                                              << "/opt/tavrix/dict.txt";
         QTest::newRow("the root folder gives a single separator") << "/"
                                                                   << "/dict.txt";
-        QTest::newRow("a doubled separator inside the folder folds too") << "/opt//tavrix"
-                                                                         << "/opt/tavrix/dict.txt";
-        QTest::newRow("three separators fold pairwise in one pass") << "//"
-                                                                    << "//dict.txt";
+        QTest::newRow("a drive's root gives a single separator") << "C:/"
+                                                                 << "C:/dict.txt";
+        QTest::newRow("a trailing backslash is not doubled") << "C:\\Tavrix\\"
+                                                             << "C:\\Tavrix\\dict.txt";
+        QTest::newRow("a network share keeps its leading pair") << "//server/share/Tavrix"
+                                                                << "//server/share/Tavrix/dict.txt";
+        QTest::newRow("a doubled separator inside the folder is the folder's own") << "/opt//tavrix"
+                                                                                   << "/opt//tavrix/dict.txt";
     }
-    void dictionaryPathFoldsDoubledSeparators() {
+    void dictionaryPathJoinsWithOneSeparator() {
         QFETCH(QString, folder);
         QFETCH(QString, expected);
         QCOMPARE(WordSource::dictionaryPath(folder), expected);

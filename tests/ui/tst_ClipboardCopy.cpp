@@ -8,6 +8,12 @@
 #include <QMimeData>
 #include <QtTest>
 
+#if defined(Q_OS_WIN)
+#include <windows.h>
+
+#include <thread>
+#endif
+
 using namespace tavrix;
 
 class tst_ClipboardCopy : public QObject {
@@ -46,6 +52,61 @@ private slots:
         if (formats.contains(QStringLiteral("x-kde-passwordManagerHint")))
             QCOMPARE(clipboard.mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
     }
+
+#if defined(Q_OS_WIN)
+    // What another program reads off the Windows clipboard: the key as text and each format that keeps a
+    // secret out of the clipboard history and the cloud clipboard, a DWORD 0.
+    void theWindowsClipboardCarriesTheSecretFormats_data() {
+        QTest::addColumn<QString>("format");
+        for (const char* format : kWindowsSecretFormats)
+            QTest::newRow(format) << QString::fromLatin1(format);
+    }
+    void theWindowsClipboardCarriesTheSecretFormats() {
+        QFETCH(QString, format);
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("windows"));
+        QVERIFY(CopyKeyToClipboard(*QGuiApplication::clipboard(), QStringLiteral("0123456789")));
+
+        const UINT id = ::RegisterClipboardFormatW(reinterpret_cast<const wchar_t*>(format.utf16()));
+        QVERIFY(id != 0);
+        QVERIFY(::OpenClipboard(nullptr));
+        const HANDLE text = ::GetClipboardData(CF_UNICODETEXT);
+        const QString read = text ? QString::fromWCharArray(static_cast<const wchar_t*>(::GlobalLock(text))) : QString();
+        if (text)
+            ::GlobalUnlock(text);
+        const HANDLE data = ::GetClipboardData(id);
+        QByteArray bytes;
+        if (data) {
+            bytes = QByteArray(static_cast<const char*>(::GlobalLock(data)), 4);
+            ::GlobalUnlock(data);
+        }
+        ::CloseClipboard();
+        QCOMPARE(read, QStringLiteral("0123456789"));
+        QVERIFY(data != nullptr);
+        QCOMPARE(bytes, QByteArray(4, '\0'));
+    }
+
+    // While another program holds the clipboard open the copy is refused, and says so.
+    void aClipboardHeldOpenElsewhereRefusesTheCopy() {
+        QVERIFY(CopyKeyToClipboard(*QGuiApplication::clipboard(), QStringLiteral("before")));
+        HANDLE opened = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            const bool held = ::OpenClipboard(nullptr);
+            ::SetEvent(opened);
+            ::WaitForSingleObject(release, INFINITE);
+            if (held)
+                ::CloseClipboard();
+        });
+        ::WaitForSingleObject(opened, INFINITE);
+        const bool copied = CopyKeyToClipboard(*QGuiApplication::clipboard(), QStringLiteral("after"));
+        ::SetEvent(release);
+        holder.join();
+        ::CloseHandle(opened);
+        ::CloseHandle(release);
+        QVERIFY(!copied);
+        QVERIFY(CopyKeyToClipboard(*QGuiApplication::clipboard(), QStringLiteral("again")));
+    }
+#endif
 };
 
 QTEST_MAIN(tst_ClipboardCopy)

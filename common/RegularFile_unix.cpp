@@ -4,17 +4,12 @@
 #include "common/RegularFile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-#if defined(Q_OS_UNIX)
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
-#endif
 
 namespace tavrix {
-
-#if defined(Q_OS_UNIX)
 
 RegularFileOpening OpenRegularFileAt(const QByteArray& path) {
     using Outcome = RegularFileOpening::Outcome;
@@ -57,13 +52,5 @@ bool OpenRegularFile(QFile& file) {
     }
     return true;
 }
-
-#else
-
-bool OpenRegularFile(QFile& file) {
-    return QFileInfo(file.fileName()).isFile() && file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-}
-
-#endif
 
 } // namespace tavrix

@@ -1,22 +1,18 @@
 // SPDX-FileCopyrightText: The Tavrix developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "settings/QSettingsStore.h"
-
-#include <QFile>
-#include <QFileInfo>
-#include <QSettings>
-#include <QStandardPaths>
-
-#if defined(Q_OS_UNIX)
 #include "common/RegularFile.h"
 #include "settings/IniFile.h"
+#include "settings/QSettingsStore.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
 #include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <cstring>
@@ -25,9 +21,8 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
 
-// On Unix the store reads and writes the INI file itself, in the form QSettings reads, rather than
+// The store reads and writes the INI file itself, in the form QSettings reads, rather than
 // through QSettings, because QSettings cannot be trusted with the file:
 //  - it reports success for a write whose last buffered piece failed (a full disk, a file size limit), and
 //    then renames the cut-off file over the good one;
@@ -47,8 +42,6 @@ QString QSettingsStore::filePath(const QString& application) {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' + application + u'/' +
            application + QStringLiteral(".conf");
 }
-
-#if defined(Q_OS_UNIX)
 
 namespace {
 
@@ -343,45 +336,5 @@ WriteOutcome QSettingsStore::write(const QString& application, const QString& se
     f.signature = SignatureOf(f.nativePath);
     return {true, f.path, movedAside};
 }
-
-#else // not Unix: QSettings in the platform's native store (the registry on Windows)
-
-struct QSettingsStore::File {};
-
-QSettingsStore::QSettingsStore() = default;
-QSettingsStore::~QSettingsStore() = default;
-
-std::optional<QString> QSettingsStore::read(const QString& application, const QString& section, const QString& key) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
-    settings.beginGroup(section);
-    if (!settings.contains(key))
-        return std::nullopt;
-    const QVariant value = settings.value(key);
-    // An unquoted comma in a hand-written value makes QSettings split it into a list; join it back.
-    if (value.userType() == QMetaType::QStringList)
-        return value.toStringList().join(u',');
-    return value.toString();
-}
-
-std::optional<ReadProblem> QSettingsStore::readProblem(const QString& application) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
-    if (settings.status() == QSettings::AccessError)
-        return ReadProblem{settings.fileName(), QStringLiteral("it cannot be read")};
-    return std::nullopt;
-}
-
-WriteOutcome QSettingsStore::write(const QString& application, const QString& section, const QString& key,
-                                   const QString& text) {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, application, application);
-    settings.beginGroup(section);
-    settings.setValue(key, text);
-    settings.endGroup();
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
-        return {false, settings.fileName(), {}};
-    return {};
-}
-
-#endif
 
 } // namespace tavrix
