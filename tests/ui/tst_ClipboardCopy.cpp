@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QWindow>
 #include <QtTest>
 
 using namespace tavrix;
@@ -45,6 +46,33 @@ private slots:
         QCOMPARE(clipboard.text(), key);
         if (formats.contains(QStringLiteral("x-kde-passwordManagerHint")))
             QCOMPARE(clipboard.mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+    }
+
+    void onWaylandTheFirstInputReleasesTheHeldCopy_data() {
+        QTest::addColumn<bool>("click");
+        QTest::newRow("a key press releases the copy held since start-up") << false;
+        QTest::newRow("a mouse click releases the copy held since start-up") << true;
+    }
+    void onWaylandTheFirstInputReleasesTheHeldCopy() {
+        QFETCH(bool, click);
+        QClipboard& clipboard = *QGuiApplication::clipboard();
+        clipboard.setText(QStringLiteral("old"));
+        QWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        ClipboardWriter writer(ClipboardWriter::Desktop::Wayland);
+        writer.copy(QStringLiteral("first-key"));
+        writer.copy(QStringLiteral("start-up-key")); // the last copy asked for is the one held
+        QCOMPARE(clipboard.text(), QStringLiteral("old"));
+        if (click)
+            QTest::mouseClick(&window, Qt::LeftButton);
+        else
+            QTest::keyClick(&window, Qt::Key_A);
+        QCOMPARE(clipboard.text(), QStringLiteral("start-up-key"));
+        QCOMPARE(clipboard.mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+        writer.copy(QStringLiteral("next-key"));
+        QCOMPARE(clipboard.text(), QStringLiteral("next-key"));
     }
 };
 
