@@ -252,6 +252,14 @@ private slots:
             << QByteArray("[Settings]\nKey%20Strength=2\\") << "Settings"
             << "Generate On Startup"
             << "1";
+        QTest::newRow("a backslash and a carriage return without a line feed end the file")
+            << QByteArray("[Settings]\nKey%20Strength=2\\\r") << "Settings"
+            << "Generate On Startup"
+            << "1";
+        QTest::newRow("of two definitions reaching into the group from [General] the later is changed")
+            << QByteArray("[General]\nSettings\\Key%20Type=0\nSettings\\Key%20Type=2\n") << "Settings"
+            << "Key Type"
+            << "1";
         QTest::newRow("a key reaching into its group from [General] is changed where it is")
             << QByteArray("[General]\nSettings\\Key%20Type=0\n") << "Settings"
             << "Key Type"

@@ -733,18 +733,23 @@ void tst_QSettingsStore::withoutXdgConfigDirsAdministratorsFilesAreInEtcXdg() {
 
 void tst_QSettingsStore::aLockFileInTheWayIsWaitedForOrCleared_data() {
     QTest::addColumn<QString>("holder");
+    QTest::addColumn<int>("age"); // seconds since the lock file was last changed; below 0 it lies ahead
     QTest::addColumn<bool>("saved");
     QTest::newRow("an empty lock file ten seconds old, its writer killed before it wrote its id, is cleared")
-        << "empty" << true;
+        << "empty" << 10 << true;
+    QTest::newRow("an empty lock file dated ten seconds ahead, the clock set back after a crash, is cleared")
+        << "empty" << -10 << true;
     // Ten seconds old, and without the flock a writer may not get on every file system: only the id in the
     // lock tells that its holder still runs.
-    QTest::newRow("a lock another running process holds for the whole wait fails the write") << "process" << false;
+    QTest::newRow("a lock another running process holds for the whole wait fails the write")
+        << "process" << 10 << false;
 }
 
 void tst_QSettingsStore::aLockFileInTheWayIsWaitedForOrCleared() {
     QFETCH(QString, holder);
+    QFETCH(int, age);
     QFETCH(bool, saved);
-    const QString app = QStringLiteral("Locked-") + holder;
+    const QString app = QStringLiteral("Locked-%1%2").arg(holder).arg(age);
     const QByteArray before = "[Settings]\nKey%20Type=1\n";
     writeFile(app, before);
     const QString lockPath = fileOf(app) + QStringLiteral(".lock");
@@ -784,8 +789,8 @@ void tst_QSettingsStore::aLockFileInTheWayIsWaitedForOrCleared() {
         ::close(ready[0]);
         QCOMPARE(locked, '1');
     }
-    const timespec tenSecondsAgo[2] = {{::time(nullptr) - 10, 0}, {::time(nullptr) - 10, 0}};
-    QCOMPARE(::utimensat(AT_FDCWD, qPrintable(lockPath), tenSecondsAgo, 0), 0);
+    const timespec stamp[2] = {{::time(nullptr) - age, 0}, {::time(nullptr) - age, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, qPrintable(lockPath), stamp, 0), 0);
     const tavrix::WriteOutcome outcome =
         tavrix::WriteSetting(m_store, app, kSection, QStringLiteral("Key Type"), QStringLiteral("0"));
     if (child > 0) {

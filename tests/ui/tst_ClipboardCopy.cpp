@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QWindow>
 #include <QtTest>
 
 #if defined(Q_OS_WIN)
@@ -23,7 +24,11 @@ private slots:
     void copyingClearsThenPutsEmptyTextThenTheKey_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QStringList>("formats");
-        const QStringList withHint{"text/plain", "x-kde-passwordManagerHint"};
+        QStringList withHint{"text/plain", "x-kde-passwordManagerHint"};
+#if defined(Q_OS_WIN)
+        for (const char* format : kWindowsSecretFormats)
+            withHint << QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(format));
+#endif
         QTest::newRow("a key ends up as plain text marked as a secret for clipboard managers")
             << QStringLiteral("abc-defgh-ij") << withHint;
         QTest::newRow("an empty key leaves the empty text and nothing else") << QString() << QStringList{"text/plain"};
@@ -107,6 +112,32 @@ private slots:
         QVERIFY(CopyKeyToClipboard(*QGuiApplication::clipboard(), QStringLiteral("again")));
     }
 #endif
+    void onWaylandTheFirstInputReleasesTheHeldCopy_data() {
+        QTest::addColumn<bool>("click");
+        QTest::newRow("a key press releases the copy held since start-up") << false;
+        QTest::newRow("a mouse click releases the copy held since start-up") << true;
+    }
+    void onWaylandTheFirstInputReleasesTheHeldCopy() {
+        QFETCH(bool, click);
+        QClipboard& clipboard = *QGuiApplication::clipboard();
+        clipboard.setText(QStringLiteral("old"));
+        QWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        ClipboardWriter writer(ClipboardWriter::Desktop::Wayland);
+        writer.copy(QStringLiteral("first-key"));
+        writer.copy(QStringLiteral("start-up-key")); // the last copy asked for is the one held
+        QCOMPARE(clipboard.text(), QStringLiteral("old"));
+        if (click)
+            QTest::mouseClick(&window, Qt::LeftButton);
+        else
+            QTest::keyClick(&window, Qt::Key_A);
+        QCOMPARE(clipboard.text(), QStringLiteral("start-up-key"));
+        QCOMPARE(clipboard.mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+        writer.copy(QStringLiteral("next-key"));
+        QCOMPARE(clipboard.text(), QStringLiteral("next-key"));
+    }
 };
 
 QTEST_MAIN(tst_ClipboardCopy)
