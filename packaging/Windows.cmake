@@ -22,8 +22,7 @@ add_custom_target(tavrix_windows_runtime ALL
             ${_tavrix_bin}/imageformats
     COMMAND ${_tavrix_copy} ${TAVRIX_MINGW_RUNTIME} $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui>
             $<TARGET_FILE:Qt6::Widgets> $<TARGET_FILE:Qt6::Test> ${_tavrix_bin}
-    COMMAND ${_tavrix_copy} $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin>
-            $<TARGET_FILE:Qt6::QOffscreenIntegrationPlugin> ${_tavrix_bin}/platforms
+    COMMAND ${_tavrix_copy} $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> ${_tavrix_bin}/platforms
     COMMAND ${_tavrix_copy} $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> ${_tavrix_bin}/styles
     COMMAND ${_tavrix_copy} $<TARGET_FILE:Qt6::QJpegPlugin> ${_tavrix_bin}/imageformats
     COMMAND ${_tavrix_copy} ${CMAKE_SOURCE_DIR}/data/dict.txt ${_tavrix_bin}

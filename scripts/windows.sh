@@ -28,6 +28,7 @@ WINDOWS_PACKAGES=(
     cmake ninja-build perl python3 dpkg-dev xz-utils
     qt6-base-dev qt6-base-dev-tools # the host tools (moc, rcc, uic) the Windows Qt is built with
     wine64 xvfb xauth xdotool xclip
+    fonts-liberation2 # Liberation Mono stands in for Courier New under Wine
 )
 
 # Qt's configure line. Only what Tavrix uses is built: Core, Gui, Widgets and Test, the Windows platform

@@ -7,37 +7,12 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGuiApplication>
-#include <QMimeData>
 
 #include <utility>
 
 namespace tavrix {
 
 namespace {
-
-// The key (or the empty text) as the clipboard's contents; the key is a secret, and the hints ask clipboard
-// managers to keep it out of their history. On Windows the hints are the formats the system's own clipboard
-// history and cloud clipboard read (a DWORD 0 for "no"), and the one clipboard monitors read to leave the
-// contents alone; Qt registers a format of that name for each "application/x-qt-windows-mime" type.
-QMimeData* KeyData(const QString& key) {
-    auto* data = new QMimeData;
-    data->setText(key);
-    if (!key.isEmpty()) {
-        data->setData(QStringLiteral("x-kde-passwordManagerHint"), QByteArrayLiteral("secret"));
-#if defined(Q_OS_WIN)
-        const QByteArray no(4, '\0');
-        for (const char* format : kWindowsSecretFormats)
-            data->setData(QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(format)), no);
-#endif
-    }
-    return data;
-}
-
-// Whether the clipboard took what was just put on it. Only the Windows clipboard can refuse (another program
-// holds it open); Qt then keeps nothing of it.
-bool ClipboardTook(const QClipboard& clipboard) {
-    return QGuiApplication::platformName() != QLatin1String("windows") || clipboard.ownsClipboard();
-}
 
 // The window system's own report of the user pressing a key, a button or the screen.
 bool IsUserInput(const QEvent& event) {
@@ -53,14 +28,6 @@ bool IsUserInput(const QEvent& event) {
 }
 
 } // namespace
-
-bool CopyKeyToClipboard(QClipboard& clipboard, const QString& key) {
-    // Clearing first drops every other format a previous owner left.
-    clipboard.clear();
-    clipboard.setText(QString());
-    clipboard.setMimeData(KeyData(key));
-    return ClipboardTook(clipboard);
-}
 
 ClipboardWriter::ClipboardWriter(Desktop desktop, QObject* parent) : QObject(parent), m_desktop(desktop) {
     if (m_desktop == Desktop::Wayland && QCoreApplication::instance())
@@ -95,10 +62,8 @@ bool ClipboardWriter::write(const QString& key) const {
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (!clipboard)
         return false;
-    if (m_desktop == Desktop::Wayland) {
-        clipboard->setMimeData(KeyData(key));
-        return true;
-    }
+    if (m_desktop == Desktop::Wayland)
+        return SetKeySelection(*clipboard, key);
     return CopyKeyToClipboard(*clipboard, key);
 }
 

@@ -13,13 +13,19 @@ class QClipboard;
 namespace tavrix {
 
 // Clears the clipboard (every format), puts the empty text, then the key as plain text; a non-empty key
-// also carries the password-manager hints ("x-kde-passwordManagerHint" = "secret", and on Windows the
-// formats that keep it out of the clipboard history and the cloud clipboard). False when the clipboard
-// refused the key (on Windows, while another program holds it open).
+// also carries the hints that ask clipboard managers to keep it out of their history: on Linux the
+// password-manager hint ("x-kde-passwordManagerHint" = "secret"), on Windows the formats of
+// kWindowsSecretFormats. False when the clipboard refused the key (on Windows, while another program holds it
+// open); it then holds what it held before, or nothing.
 bool CopyKeyToClipboard(QClipboard& clipboard, const QString& key);
 
+// The key with its hint as one selection, replacing every format of the last: a Wayland compositor may refuse
+// a second selection sent with the same serial.
+bool SetKeySelection(QClipboard& clipboard, const QString& key);
+
 #if defined(Q_OS_WIN)
-// The Windows clipboard formats a key carries besides its text, each a DWORD 0.
+// The Windows clipboard formats a key carries besides its text, each a DWORD 0: the system's clipboard history
+// and cloud clipboard leave it out, and clipboard monitors leave it alone.
 inline constexpr const char* kWindowsSecretFormats[] = {"ExcludeClipboardContentFromMonitorProcessing",
                                                         "CanIncludeInClipboardHistory", "CanUploadToCloudClipboard"};
 #endif

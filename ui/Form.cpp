@@ -29,7 +29,12 @@ void Form::Show() {
     if (m_centrePending) {
         m_centrePending = false;
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            QRect frame(QPoint(0, 0), m_window->size());
+#if defined(Q_OS_WIN)
+            // Windows knows the window's frame once the window exists, so the whole window is centred, as
+            // the system centres one; elsewhere the frame is learnt only once the window is shown.
+            m_window->winId();
+#endif
+            QRect frame = m_window->frameGeometry();
             frame.moveCenter(screen->availableGeometry().center());
             m_window->move(frame.topLeft());
         }

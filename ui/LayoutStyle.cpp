@@ -14,7 +14,12 @@ namespace tavrix {
 
 namespace {
 
+#if defined(Q_OS_WIN)
+// The system's own style: under it every caption fits with the system's Tahoma; under Fusion one does not.
+constexpr auto kLayoutStyle = "windowsvista";
+#else
 constexpr auto kLayoutStyle = "Fusion";
+#endif
 
 // Fusion's drawing with the palette of the user's style. Qt builds the application palette from the platform
 // theme's palette over the style's standard palette and then lets the style polish it; both steps are left

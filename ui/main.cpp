@@ -16,6 +16,7 @@
 
 namespace {
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // Without a display Qt's xcb platform aborts; say so plainly and leave with a failure status instead.
 bool DisplayAvailable() {
     const auto has = [](const char* name) {
@@ -24,6 +25,7 @@ bool DisplayAvailable() {
     };
     return has("QT_QPA_PLATFORM") || has("DISPLAY") || has("WAYLAND_DISPLAY");
 }
+#endif
 
 // A fatal Qt message (for instance a display that cannot be reached) ends the program with a plain
 // message and a failure status rather than an abort and a core dump.

@@ -35,8 +35,13 @@ void modStartup::connectWindows(wMain& main, wSplash& splash) {
 QStringList modStartup::dictionaryFolders() {
     QStringList folders{QCoreApplication::applicationDirPath()};
     // The user's own word list, which needs no write access to the program's folders:
-    // ~/.local/share/Tavrix on Linux (beside the settings' ~/.config/Tavrix).
+    // ~/.local/share/Tavrix on Linux (beside the settings' ~/.config/Tavrix), %APPDATA%\Tavrix on Windows
+    // (the roaming folder, which Qt names only with the organisation and application appended).
+#if defined(Q_OS_WIN)
+    const QString userData = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+#else
     const QString userData = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+#endif
     if (!userData.isEmpty())
         folders.append(QDir(userData).filePath(QStringLiteral("Tavrix")));
     const QString installed = QString::fromUtf8(TAVRIX_INSTALLED_DATA_DIR);

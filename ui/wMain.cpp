@@ -4,6 +4,7 @@
 #include "ui/wMain.h"
 
 #include "TavrixVersion.h"
+#include "common/MessageSink.h"
 #include "keygen/KeyAssembly.h"
 #include "ui/Accessibility.h"
 #include "ui/Captions.h"

@@ -267,6 +267,7 @@ private slots:
         QVERIFY2(*sameSize < std::log2(27.0) - 1e-3, qPrintable(QString::number(*sameSize)));
     }
 
+#if !defined(Q_OS_WIN) // named pipes are a Unix kind of file; Windows' devices are the guard's own rows
     void aDictionaryThatIsNoRegularFileIsNeverOpenedForMeasuring() {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("dict.txt"));
@@ -282,6 +283,7 @@ private slots:
         QVERIFY2(!readerSeen, "the meter opened the named pipe");
         QVERIFY(!figure.has_value());
     }
+#endif
 };
 
 QTEST_GUILESS_MAIN(tst_KeyStrength)

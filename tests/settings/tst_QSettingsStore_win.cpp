@@ -33,8 +33,8 @@ std::optional<std::pair<DWORD, QByteArray>> RawValue(const QString& key, const Q
     LSTATUS status = ::RegQueryValueExW(opened, Wide(name).c_str(), nullptr, &type, nullptr, &size);
     if (status == ERROR_SUCCESS) {
         data.resize(qsizetype(size));
-        status = ::RegQueryValueExW(opened, Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
-                                    &size);
+        status =
+            ::RegQueryValueExW(opened, Wide(name).c_str(), nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size);
     }
     ::RegCloseKey(opened);
     if (status != ERROR_SUCCESS)
@@ -47,8 +47,8 @@ int ValueCount(const QString& key) {
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, Wide(key).c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
         return -1;
     DWORD values = 0;
-    ::RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr,
-                       nullptr, nullptr);
+    ::RegQueryInfoKeyW(opened, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values, nullptr, nullptr, nullptr,
+                       nullptr);
     ::RegCloseKey(opened);
     return int(values);
 }
@@ -108,7 +108,8 @@ private slots:
             QCOMPARE(raw->second, Utf16Z(QStringLiteral("2")));
         }
         // A later write replaces the text.
-        QVERIFY(tavrix::WriteSetting(store, kApplication, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
+        QVERIFY(
+            tavrix::WriteSetting(store, kApplication, kSection, QStringLiteral("Key Type"), QStringLiteral("0")).saved);
         QCOMPARE(RawValue(sectionKey(), QStringLiteral("Key Type"))->second, Utf16Z(QStringLiteral("0")));
     }
 
@@ -122,8 +123,9 @@ private slots:
         if (sectionExists)
             SetRawValue(sectionKey(), QStringLiteral("Other"), REG_SZ, Utf16Z(QStringLiteral("1")));
         tavrix::QSettingsStore store(m_base);
-        QCOMPARE(tavrix::ReadSetting(store, kApplication, kSection, QStringLiteral("Key Strength"), QStringLiteral("1")),
-                 QStringLiteral("1"));
+        QCOMPARE(
+            tavrix::ReadSetting(store, kApplication, kSection, QStringLiteral("Key Strength"), QStringLiteral("1")),
+            QStringLiteral("1"));
         QVERIFY(!store.readProblem(kApplication));
         QCOMPARE(KeyExists(m_base + QStringLiteral("\\Tavrix")), sectionExists);
         QCOMPARE(ValueCount(sectionKey()), sectionExists ? 1 : -1);
@@ -142,8 +144,11 @@ private slots:
         QTest::newRow("a QWORD reads as its decimal text") << int(REG_QWORD) << qword(2) << "2";
         QTest::newRow("an expandable string is not expanded")
             << int(REG_EXPAND_SZ) << Utf16Z(QStringLiteral("%SystemRoot%1")) << "%SystemRoot%1";
-        QTest::newRow("a multi-string gives its strings one per line")
-            << int(REG_MULTI_SZ) << QByteArray("1\0\0\0" "2\0\0\0\0\0", 10) << "1\n2";
+        QTest::newRow("a multi-string gives its strings one per line") << int(REG_MULTI_SZ)
+                                                                       << QByteArray("1\0\0\0"
+                                                                                     "2\0\0\0\0\0",
+                                                                                     10)
+                                                                       << "1\n2";
         QTest::newRow("an empty string is an empty text") << int(REG_SZ) << QByteArray() << "";
     }
     void aValueMadeByHandReadsAsItsText() {
@@ -152,8 +157,9 @@ private slots:
         QFETCH(QString, text);
         SetRawValue(sectionKey(), QStringLiteral("Key Strength"), DWORD(type), data);
         tavrix::QSettingsStore store(m_base);
-        QCOMPARE(tavrix::ReadSetting(store, kApplication, kSection, QStringLiteral("Key Strength"), QStringLiteral("x")),
-                 text);
+        QCOMPARE(
+            tavrix::ReadSetting(store, kApplication, kSection, QStringLiteral("Key Strength"), QStringLiteral("x")),
+            text);
     }
 
     // Below a volatile key the system refuses to create the lasting keys of the store.

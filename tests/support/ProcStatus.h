@@ -3,6 +3,9 @@
 
 #pragma once
 
+// Unix only: what this reaches has no Windows counterpart, and the rows that use it are Unix rows.
+#if !defined(_WIN32)
+
 // Reading /proc/<pid>/status, for the tests and benchmarks that watch processes: the memory of the test
 // itself, or the children a program under test has left. Plain C++, so Qt-free programs can use it too.
 
@@ -63,3 +66,5 @@ inline std::vector<std::string> ChildProcessStates(pid_t parent = ::getpid()) {
 }
 
 } // namespace tavrix::test
+
+#endif

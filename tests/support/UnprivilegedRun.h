@@ -3,6 +3,9 @@
 
 #pragma once
 
+// Unix only: what this reaches has no Windows counterpart, and the rows that use it are Unix rows.
+#if !defined(_WIN32)
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -90,3 +93,5 @@ inline UnprivilegedOutcome RunTestAsUnprivilegedUser(const char* testClass, cons
             return;                                                                                                    \
         }                                                                                                              \
     } while (false)
+
+#endif

@@ -17,6 +17,22 @@
 
 using namespace tavrix;
 
+namespace {
+
+// The formats Qt reads back from the clipboard for a non-empty key.
+QStringList KeyFormats() {
+#if defined(Q_OS_WIN)
+    QStringList formats{"text/plain"};
+    for (const char* format : kWindowsSecretFormats)
+        formats << QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(format));
+    return formats;
+#else
+    return {"text/plain", "x-kde-passwordManagerHint"};
+#endif
+}
+
+} // namespace
+
 class tst_ClipboardCopy : public QObject {
     Q_OBJECT
 
@@ -24,11 +40,7 @@ private slots:
     void copyingClearsThenPutsEmptyTextThenTheKey_data() {
         QTest::addColumn<QString>("key");
         QTest::addColumn<QStringList>("formats");
-        QStringList withHint{"text/plain", "x-kde-passwordManagerHint"};
-#if defined(Q_OS_WIN)
-        for (const char* format : kWindowsSecretFormats)
-            withHint << QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(QLatin1String(format));
-#endif
+        const QStringList withHint = KeyFormats();
         QTest::newRow("a key ends up as plain text marked as a secret for clipboard managers")
             << QStringLiteral("abc-defgh-ij") << withHint;
         QTest::newRow("an empty key leaves the empty text and nothing else") << QString() << QStringList{"text/plain"};
@@ -48,10 +60,12 @@ private slots:
             const QMimeData* data = clipboard.mimeData();
             steps.append((data ? data->formats().join(',') : QString()) + '|' + clipboard.text());
         });
-        CopyKeyToClipboard(clipboard, key);
+        QVERIFY(CopyKeyToClipboard(clipboard, key));
         disconnect(connection);
 
+#if !defined(Q_OS_WIN) // Windows tells of each change later, from its event loop
         QCOMPARE(steps, (QStringList{"|", "text/plain|", formats.join(',') + '|' + key}));
+#endif
         QCOMPARE(clipboard.mimeData()->formats(), formats);
         QCOMPARE(clipboard.text(), key);
         if (formats.contains(QStringLiteral("x-kde-passwordManagerHint")))
@@ -75,7 +89,8 @@ private slots:
         QVERIFY(id != 0);
         QVERIFY(::OpenClipboard(nullptr));
         const HANDLE text = ::GetClipboardData(CF_UNICODETEXT);
-        const QString read = text ? QString::fromWCharArray(static_cast<const wchar_t*>(::GlobalLock(text))) : QString();
+        const QString read =
+            text ? QString::fromWCharArray(static_cast<const wchar_t*>(::GlobalLock(text))) : QString();
         if (text)
             ::GlobalUnlock(text);
         const HANDLE data = ::GetClipboardData(id);
@@ -134,7 +149,9 @@ private slots:
         else
             QTest::keyClick(&window, Qt::Key_A);
         QCOMPARE(clipboard.text(), QStringLiteral("start-up-key"));
+#if !defined(Q_OS_WIN) // the Windows hints are checked on the system's clipboard below
         QCOMPARE(clipboard.mimeData()->data(QStringLiteral("x-kde-passwordManagerHint")), QByteArray("secret"));
+#endif
         writer.copy(QStringLiteral("next-key"));
         QCOMPARE(clipboard.text(), QStringLiteral("next-key"));
     }

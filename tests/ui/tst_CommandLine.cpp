@@ -44,11 +44,13 @@ void tst_CommandLine::run_data() {
     row("a dictionary key is 13 characters of words and hyphens", "-g --strength 128 --type ascii --method dictionary",
         0, "(?=.{13}\n)[a-z]+(-[a-z]+)*\n");
     row("--count 3 prints three keys", "-g --strength 64 --type hex --count 3", 0, "([0-9a-f]{10}\n){3}");
+#if !defined(Q_OS_WIN) // the saved choices of these rows are the Linux settings file's
     row("options not given take the saved choices", "-g", 0, "[0-9a-f]{10}\n", {}, "Key%20Strength=0\nKey%20Type=0\n");
     row("an option given outranks the saved choice", "-g --strength 256", 0, "[a-z]{29}\n", {},
         "Key%20Strength=0\nKey%20Type=1\nASCII%20Mode=0\n");
     row("an unusable saved choice is reported, the default used and the file left alone", "-g", 0, "[a-z]{13}\n",
         {"Key Strength", "7"}, "Key%20Strength=7\n");
+#endif
     row("without saved choices the defaults are used and no file is made", "-g", 0, "[a-z]{13}\n");
     row("a strength not offered is refused", "-g --strength 100", 2, "", {"--strength", "64, 128 or 256"});
     row("a type not offered is refused", "-g --type octal", 2, "", {"--type", "hex or ascii"});
@@ -57,6 +59,7 @@ void tst_CommandLine::run_data() {
     row("a count that is no number is refused", "-g --count x", 2, "", {"--count", "1 to 1000000"});
     row("an unknown option is refused", "-g --colour", 2, "", {"Unknown option 'colour'"});
     row("a choice without --generate is refused", "--strength 64", 2, "", {"--generate"});
+#if !defined(Q_OS_WIN) // /dev/full, a program copied without the DLLs it needs on Windows, and no display
     // At 373 keys of 11 bytes the write that fails is one whose buffer glibc then drops: the final flush
     // succeeds, and only the stream's error state still tells.
     row("keys that cannot be written to a full output are a failure",
@@ -64,6 +67,7 @@ void tst_CommandLine::run_data() {
     row("a missing dictionary prints GetWord's message and fails", "-g --type ascii --method dictionary", 1, "",
         {"GetWord() Error..", "Couldn't find dict.txt"}, {}, true);
     row("no options without a display is the window's failure as before", "", 1, "", {"no display found"});
+#endif
 }
 
 void tst_CommandLine::run() {
@@ -102,7 +106,10 @@ void tst_CommandLine::run() {
         process.setStandardOutputFile(arguments.takeLast().mid(1));
     process.start(program, arguments);
     QVERIFY(process.waitForFinished(60000));
-    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+#if defined(Q_OS_WIN)
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); // standard output in text mode, as a console shows it
+#endif
     const QString err = QString::fromLocal8Bit(process.readAllStandardError());
 
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);

@@ -83,7 +83,13 @@ private slots:
         auto* label = h.control<QLabel>(heading.toLatin1().constData());
         const qint64 bold = Ink(label->font(), label->text());
         const qint64 regular = Ink(h.main->window()->font(), label->text());
-        QVERIFY2(bold * 100 >= regular * 125,
+#if defined(Q_OS_WIN)
+        // Windows draws the face's own bold, a designed face with less added ink than a regular one made bold.
+        const int percent = 110;
+#else
+        const int percent = 125;
+#endif
+        QVERIFY2(bold * 100 >= regular * percent,
                  qPrintable(QStringLiteral("bold ink %1, regular ink %2").arg(bold).arg(regular)));
     }
 

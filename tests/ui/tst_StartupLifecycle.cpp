@@ -202,9 +202,10 @@ private slots:
         Program p;
         p.program->Main();
         const QPoint centre = QGuiApplication::primaryScreen()->availableGeometry().center();
-        // Within the few pixels of a frame the window system may add around the client area.
+        // The whole window, frame included where the window system tells it before showing (Windows); within
+        // the few pixels of a frame it adds around the client area otherwise.
         const auto centred = [&](const QWidget* window) {
-            return (window->geometry().center() - centre).manhattanLength() <= 4;
+            return (window->frameGeometry().center() - centre).manhattanLength() <= 4;
         };
         const auto where = [](const QWidget* window) {
             return qPrintable(QStringLiteral("client area at %1,%2 sized %3x%4")
@@ -357,6 +358,7 @@ private slots:
         QVERIFY(p.launches.isEmpty());
     }
 
+#if !defined(Q_OS_WIN) // xdg-open and child processes; on Windows the shell starts no child of ours
     void aBurstOfLinkClicksLeavesNoChildProcessBehind() {
         QTemporaryDir bin;
         const QString log = bin.filePath(QStringLiteral("opened.log"));
@@ -388,6 +390,7 @@ private slots:
         // No child of ours is left, running or as a zombie.
         QTRY_COMPARE(int(ChildProcessStates().size()), 0);
     }
+#endif
 
     void dictionaryFoldersStartBesideTheProgram() {
         QStringList folders = modStartup::dictionaryFolders();
@@ -397,21 +400,31 @@ private slots:
     }
 
     // dict.txt is looked up beside the program, then in the user's data folder, then in the installed data
-    // folder; WordSource takes the first folder of the list that has one.
+    // folder; WordSource takes the first folder of the list that has one. On Windows the user's folder is
+    // %APPDATA%\Tavrix and the program's folder is the installed one.
     void dictionaryFoldersAreBesideTheProgramThenTheUsersDataFolderThenTheInstalledOne() {
         QTemporaryDir dataHome;
         QVERIFY(dataHome.isValid());
-        const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
-        qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+#if defined(Q_OS_WIN)
+        const char* variable = "APPDATA";
+#else
+        const char* variable = "XDG_DATA_HOME";
+#endif
+        const QByteArray oldDataHome = qgetenv(variable);
+        qputenv(variable, QDir::toNativeSeparators(dataHome.path()).toUtf8());
         const QStringList folders = modStartup::dictionaryFolders();
         if (oldDataHome.isNull())
-            qunsetenv("XDG_DATA_HOME");
+            qunsetenv(variable);
         else
-            qputenv("XDG_DATA_HOME", oldDataHome);
+            qputenv(variable, oldDataHome);
 
         const QString besideProgram = QCoreApplication::applicationDirPath();
+#if defined(Q_OS_WIN)
+        QCOMPARE(folders, (QStringList{besideProgram, dataHome.filePath(QStringLiteral("Tavrix"))}));
+#else
         QCOMPARE(folders, (QStringList{besideProgram, dataHome.filePath(QStringLiteral("Tavrix")),
                                        QDir::cleanPath(besideProgram + QStringLiteral("/../share/tavrix"))}));
+#endif
     }
 };
 

@@ -25,6 +25,10 @@ if [ ! -f "$template/.ready" ]; then
     if [ ! -f "$template/.ready" ]; then
         rm -rf "$template"
         WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
+        # Wine has no Courier New, which every Windows has: Liberation Mono, made with the same metrics,
+        # stands in for it.
+        WINEPREFIX="$template" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' \
+            /d 'Liberation Mono' /f >/dev/null 2>&1
         WINEPREFIX="$template" wineserver -w
         touch "$template/.ready"
     fi
