@@ -34,19 +34,7 @@ PACKAGES=(
     sway wl-clipboard wtype qt6-wayland   # the e2e group "wayland": a real compositor, its clipboard and keyboard
 )
 
-# Installs those of the packages named that are missing.
-tavrix_install_missing() {
-    local missing=() p
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    ((${#missing[@]})) || return 0
-    echo "Installing missing packages: ${missing[*]}"
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+source "$ROOT/scripts/packages.sh"
 
 # Configures with the options given after "--" and builds the targets given before it (all when none).
 tavrix_build() {

@@ -18,6 +18,7 @@ WIN_BUILD_DIR="${TAVRIX_WIN_BUILD_DIR:-$ROOT/build-win}"
 CACHE_DIR="${TAVRIX_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/tavrix}"
 TOOLCHAIN="$ROOT/cmake/mingw-w64-x86_64.cmake"
 TRIPLET=x86_64-w64-mingw32
+source "$ROOT/scripts/packages.sh"
 
 QT_SOURCE_PACKAGE=qt6-base
 QT_SOURCE_VERSION=6.4.2+dfsg-10
@@ -27,7 +28,11 @@ WINDOWS_PACKAGES=(
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
     cmake ninja-build perl python3 dpkg-dev xz-utils
     qt6-base-dev qt6-base-dev-tools # the host tools (moc, rcc, uic) the Windows Qt is built with
-    wine64 xvfb xauth xdotool xclip
+    wine wine64 fonts-wine xvfb xauth xdotool xclip openbox x11-utils python3
+    # The X libraries Wine's display driver loads when it starts (its package only recommends them): the
+    # clipboard, the pointer, screens and windows' pictures.
+    libxfixes3 libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxext6 libxxf86vm1
+    libgnutls30 libfreetype6
     fonts-liberation2 # Liberation Mono stands in for Courier New under Wine
 )
 
@@ -42,18 +47,6 @@ QT_CONFIGURE=(
     -no-feature-tabletevent -no-feature-direct2d -no-feature-directwrite3
 )
 
-tavrix_windows_packages() {
-    local missing=() p
-    for p in "${WINDOWS_PACKAGES[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-    done
-    ((${#missing[@]})) || return 0
-    echo "Installing missing packages: ${missing[*]}"
-    local sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
 
 # The folder the Windows Qt is installed into, named after what it is built from.
 tavrix_qt_prefix() {
@@ -126,7 +119,7 @@ tavrix_build_tavrix() {
     cmake --build "$WIN_BUILD_DIR" -j "$(nproc)"
 }
 
-tavrix_windows_packages
+tavrix_install_missing "${WINDOWS_PACKAGES[@]}"
 tavrix_build_qt
 [ "${1:-}" = qt ] && exit 0
 tavrix_build_tavrix

@@ -12,8 +12,7 @@ The run makes one Wine prefix of its own (removed at the end) and starts the pro
 with the program's registry key deleted first. Every case is bounded in time, and whatever happens the
 program, the Wine server, the display and the folders made here are gone when the script ends.
 
-Unlike tavrix_e2e.py this script imports nothing from the Linux suite: it runs in the Windows build tree,
-where the Linux program's test group is not configured.
+The checks and the reading of the stored layout are the Linux suite's (desktop.py, tavrix_e2e.py).
 """
 
 import argparse
@@ -28,7 +27,9 @@ import sys
 import tempfile
 import time
 import traceback
-import xml.etree.ElementTree as ElementTree
+
+from desktop import SEPARATOR, CaseFailure, check, check_equal, wait_for
+from tavrix_e2e import Layout
 
 sys.dont_write_bytecode = True
 
@@ -41,7 +42,6 @@ APPLICATION_KEY = r"HKCU\Software\VB and VBA Program Settings\Tavrix"
 SETTINGS_KEY = APPLICATION_KEY + r"\Settings"
 SHELL_BOX_TITLE = "ShellExe()"
 SHELL_FAILURE = "An unexpected error occured:\r\n    Maybe file doesn't exist?"
-SEPARATOR = "---------------------------\n"
 WINE_ENVIRONMENT = {"WINEARCH": "win64", "WINEDEBUG": "-all",
                     # No Mono or Gecko installer prompts, and no menu entries written into the home folder.
                     "WINEDLLOVERRIDES": "mscoree=;mshtml=;winemenubuilder.exe="}
@@ -49,32 +49,6 @@ TOOLS = ("wine", "wineboot", "wineserver", "Xvfb", "openbox", "xdotool", "xclip"
 
 _LIBC = ctypes.CDLL(None, use_errno=True)
 _PR_SET_PDEATHSIG = 1
-
-
-class CaseFailure(Exception):
-    """A check of a case did not hold."""
-
-
-def check(condition, message):
-    if not condition:
-        raise CaseFailure(message)
-
-
-def check_equal(actual, expected, what):
-    if actual != expected:
-        raise CaseFailure(f"{what}: expected {expected!r}, got {actual!r}")
-
-
-def wait_for(probe, timeout, what, interval=0.05):
-    """Calls probe until it returns something truthy, and returns that; fails after timeout seconds."""
-    deadline = time.monotonic() + timeout
-    while True:
-        value = probe()
-        if value:
-            return value
-        if time.monotonic() > deadline:
-            raise CaseFailure(f"gave up after {timeout} s waiting for {what}")
-        time.sleep(interval)
 
 
 def stays_absent(probe, seconds, interval=0.05):
@@ -90,38 +64,6 @@ def stays_absent(probe, seconds, interval=0.05):
 
 def _die_with_driver():
     _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGKILL)
-
-
-class Layout:
-    """Client-area positions of the main window's controls, read from its stored layout (wMain.ui). Under
-    Wine the X window of a window that openbox decorates is the Windows client area, which is the Qt
-    window, so these positions hold there as they do on Linux."""
-
-    def __init__(self, ui_file):
-        self.rects = {}
-        window = ElementTree.parse(ui_file).getroot().find("widget")
-        for child in window.findall("widget"):
-            self._walk(child, 0, 0)
-
-    def _walk(self, widget, left, top):
-        rect = widget.find("property[@name='geometry']/rect")
-        if rect is not None:
-            left, top = left + int(rect.find("x").text), top + int(rect.find("y").text)
-            self.rects[widget.get("name")] = (left, top, int(rect.find("width").text), int(rect.find("height").text))
-        for child in widget.findall("widget"):
-            self._walk(child, left, top)
-
-    def centre(self, name):
-        x, y, width, height = self.rects[name]
-        return x + width // 2, y + height // 2
-
-    def check_box(self, name):
-        x, y, _, height = self.rects[name]
-        return x + 8, y + height // 2  # on the box itself
-
-    def link(self, name, heading):
-        # The link labels are centred under their headings when the window is built.
-        return self.centre(heading)[0], self.centre(name)[1]
 
 
 # ================================================================================================================
@@ -267,16 +209,21 @@ class Wine:
                         PATH=opener_folder + ":/usr/bin:/bin", LANG="C.UTF-8",
                         DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/tavrix-wine-e2e-no-bus")
         self.server = None
-        log = os.path.join(work, "wineboot.txt")
-        with open(log, "wb") as output:
-            boot = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL, stdout=output,
-                                  stderr=output, timeout=300, preexec_fn=_die_with_driver)
-        check(boot.returncode == 0, f"wineboot -i failed ({boot.returncode}): {open(log, errors='replace').read()}")
-        subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                       stderr=subprocess.DEVNULL, timeout=300, preexec_fn=_die_with_driver)
-        # In the foreground (-f) so that it is our child and dies with us; -p keeps it between programs.
-        self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env, stdout=subprocess.DEVNULL,
-                                       stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver)
+        try:
+            log = os.path.join(work, "wineboot.txt")
+            with open(log, "wb") as output:
+                boot = subprocess.run(["wineboot", "-i"], env=self.env, stdin=subprocess.DEVNULL, stdout=output,
+                                      stderr=output, timeout=300, preexec_fn=_die_with_driver)
+            check(boot.returncode == 0,
+                  f"wineboot -i failed ({boot.returncode}): {open(log, errors='replace').read()}")
+            subprocess.run(["wineserver", "-w"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL, timeout=300, preexec_fn=_die_with_driver)
+            # In the foreground (-f) so that it is our child and dies with us; -p keeps it between programs.
+            self.server = subprocess.Popen(["wineserver", "-f", "-p"], env=self.env, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver)
+        except BaseException:
+            self.close()
+            raise
 
     def close(self):
         subprocess.run(["wineserver", "-k"], env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -401,7 +348,7 @@ class Program:
 
     def named(self, title, visible_only=True):
         """The program's windows of exactly that title."""
-        pattern = "^" + re.escape(title) + "$"
+        pattern = "^" + re.sub(r"([][.*+?(){}|^$\\])", r"\\\1", title) + "$"  # xdotool takes a POSIX ERE
         found = self.desktop.search(*(["--onlyvisible"] if visible_only else []), "--pid", str(self.pid), "--name",
                                     pattern)
         return [w for w in found if self.desktop.name(w) == title]
@@ -647,7 +594,8 @@ class Suite:
         check_equal(self.registry_settings(), loaded, "the settings key after loading an empty store")
         self.click(window, self.layout.centre("tbrMain_2"))
         ticked = dict(loaded)
-        for box, name in (("chkGenerateOnStartup", "Generate On Startup"), ("chkGenerateOnChange", "Generate On Change"),
+        for box, name in (("chkGenerateOnStartup", "Generate On Startup"),
+                          ("chkGenerateOnChange", "Generate On Change"),
                           ("chkAutoClipboard", "Copy Key To Clipboard")):
             self.click(window, self.layout.check_box(box))
             ticked[name] = ("REG_SZ", "1")
