@@ -36,7 +36,8 @@ if [ ! -f "$template/.ready" ]; then
     exec 8>&-
 fi
 
-work="$(mktemp -d "${TMPDIR:-/tmp}/tavrix-wine.XXXXXX")"
+# Beside the template, on its file system, so that its files can be linked.
+work="$(mktemp -d "$template.run.XXXXXX")"
 xvfb_pid=
 cleanup() {
     WINEPREFIX="$work/prefix" wineserver -k >/dev/null 2>&1 || true
