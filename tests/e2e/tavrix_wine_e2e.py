@@ -19,7 +19,6 @@ import argparse
 import ctypes
 import os
 import re
-import select
 import shutil
 import signal
 import subprocess
@@ -28,7 +27,7 @@ import tempfile
 import time
 import traceback
 
-from desktop import SEPARATOR, CaseFailure, check, check_equal, wait_for
+from desktop import SEPARATOR, CaseFailure, Desktop, check, check_equal, wait_for
 from tavrix_e2e import Layout
 
 sys.dont_write_bytecode = True
@@ -67,132 +66,6 @@ def _die_with_driver():
 
 
 # ================================================================================================================
-# The desktop: Xvfb and openbox, and the X tools
-# ================================================================================================================
-
-class Desktop:
-    def __init__(self, work):
-        self.processes = []
-        self._clipboard_owner = None
-        read_end, write_end = os.pipe()
-        try:
-            xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24", "-nolisten",
-                                     "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver)
-            self.processes.append(xvfb)
-            os.close(write_end)
-            write_end = None
-            number = b""
-            deadline = time.monotonic() + 10
-            while not number.endswith(b"\n"):
-                ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
-                check(ready, "Xvfb did not report its display number within 10 s")
-                chunk = os.read(read_end, 64)
-                check(chunk, "Xvfb ended before it reported its display number")
-                number += chunk
-        finally:
-            os.close(read_end)
-            if write_end is not None:
-                os.close(write_end)
-        self.display = ":" + number.decode().strip()
-        self.env = {"DISPLAY": self.display, "PATH": "/usr/bin:/bin", "HOME": os.path.join(work, "home")}
-        config = os.path.join(work, "openbox")
-        os.makedirs(config)
-        self.processes.append(subprocess.Popen(["openbox", "--sm-disable"],
-                                               env=dict(self.env, XDG_CONFIG_HOME=config, XDG_CACHE_HOME=config),
-                                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                               preexec_fn=_die_with_driver))
-        wait_for(lambda: "window id" in self.run("xprop", "-root", "_NET_SUPPORTING_WM_CHECK").stdout, 10,
-                 "the window manager")
-
-    def close(self):
-        self._stop_clipboard_owner()
-        for process in reversed(self.processes):
-            if process.poll() is None:
-                process.kill()
-            process.wait(timeout=10)
-        self.processes.clear()
-
-    def run(self, *args, timeout=10):
-        return subprocess.run(list(args), env=self.env, capture_output=True, timeout=timeout, text=True,
-                              errors="surrogateescape", preexec_fn=_die_with_driver)
-
-    def search(self, *criteria):
-        """Window ids matching an xdotool search (its --name is a case-blind regular expression). A window
-        that vanishes during the search makes xdotool fail with BadWindow; the search is then made again."""
-        for _ in range(5):
-            result = self.run("xdotool", "search", *criteria)
-            if "BadWindow" not in result.stderr:
-                return [int(w) for w in result.stdout.split()]
-            time.sleep(0.05)
-        return []
-
-    def name(self, window):
-        result = self.run("xdotool", "getwindowname", str(window))
-        return result.stdout[:-1] if result.returncode == 0 and result.stdout.endswith("\n") else None
-
-    def _info(self, window):
-        return self.run("xwininfo", "-id", str(window)).stdout
-
-    def viewable(self, window):
-        return "Map State: IsViewable" in self._info(window)
-
-    def size(self, window):
-        info = self._info(window)
-        width, height = re.search(r"Width: (\d+)", info), re.search(r"Height: (\d+)", info)
-        return (int(width.group(1)), int(height.group(1))) if width and height else None
-
-    def wm_state(self, window):
-        """'Normal', 'Iconic' or None, as the window manager has set it."""
-        match = re.search(r"window state: (\w+)", self.run("xprop", "-id", str(window), "WM_STATE").stdout)
-        return match.group(1) if match else None
-
-    def click(self, window, x, y):
-        result = self.run("xdotool", "mousemove", "--window", str(window), str(x), str(y), "click", "1")
-        check(result.returncode == 0, f"could not click at {x},{y} in window {window}: {result.stderr.strip()}")
-
-    def activate(self, window):
-        self.run("xdotool", "windowactivate", "--sync", str(window), timeout=5)
-        wait_for(lambda: self.run("xdotool", "getactivewindow").stdout.strip() == str(window), 5,
-                 f"window {window} to become active")
-
-    def keys(self, window, *keys):
-        """Presses keys in a window once the window manager has made it the active one."""
-        self.activate(window)
-        result = self.run("xdotool", "key", "--clearmodifiers", *keys)
-        check(result.returncode == 0, f"could not press {keys}: {result.stderr.strip()}")
-
-    # ---- clipboard -------------------------------------------------------------------------------------
-
-    def clipboard_text(self):
-        """The clipboard's text, or None when nobody holds the clipboard (or its holder does not answer)."""
-        try:
-            result = subprocess.run(["xclip", "-o", "-selection", "clipboard", "-t", "UTF8_STRING"], env=self.env,
-                                    capture_output=True, timeout=5, preexec_fn=_die_with_driver)
-        except subprocess.TimeoutExpired:
-            return None
-        return result.stdout.decode("utf-8", errors="surrogateescape") if result.returncode == 0 else None
-
-    def set_clipboard(self, text):
-        """Puts text on the clipboard, held by an xclip of ours until someone else takes the clipboard."""
-        self._stop_clipboard_owner()
-        owner = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard", "-t", "UTF8_STRING"],
-                                 env=self.env, stdin=subprocess.PIPE, stdout=subprocess.DEVNULL,
-                                 stderr=subprocess.DEVNULL, preexec_fn=_die_with_driver)
-        owner.stdin.write(text.encode())
-        owner.stdin.close()
-        self._clipboard_owner = owner
-        wait_for(lambda: self.clipboard_text() == text, 5, "our own text on the clipboard")
-
-    def _stop_clipboard_owner(self):
-        if self._clipboard_owner is not None:
-            if self._clipboard_owner.poll() is None:
-                self._clipboard_owner.kill()
-            self._clipboard_owner.wait(timeout=10)
-            self._clipboard_owner = None
-
-
-# ================================================================================================================
 # Wine: a prefix of the run's own, its server and its registry
 # ================================================================================================================
 
@@ -204,8 +77,9 @@ class Wine:
 
     def __init__(self, work, desktop, opener_folder):
         self.prefix = os.path.join(work, "prefix")
-        os.makedirs(desktop.env["HOME"], exist_ok=True)
-        self.env = dict(WINE_ENVIRONMENT, WINEPREFIX=self.prefix, DISPLAY=desktop.display, HOME=desktop.env["HOME"],
+        home = os.path.join(work, "home")
+        os.makedirs(home, exist_ok=True)
+        self.env = dict(WINE_ENVIRONMENT, WINEPREFIX=self.prefix, DISPLAY=desktop.display, HOME=home,
                         PATH=opener_folder + ":/usr/bin:/bin", LANG="C.UTF-8",
                         DBUS_SESSION_BUS_ADDRESS="unix:path=/nonexistent/tavrix-wine-e2e-no-bus")
         self.server = None
@@ -432,7 +306,7 @@ class Suite:
             os.makedirs(self.opener_folder)
             self._write_opener()
             try:
-                self.desktop = Desktop(self.work)
+                self.desktop = Desktop()
                 self.wine = Wine(self.work, self.desktop, self.opener_folder)
             except (CaseFailure, subprocess.SubprocessError, OSError) as failure:
                 print(f"cannot run: the desktop or the Wine prefix did not come up: {failure}")
