@@ -45,8 +45,13 @@ done
 for s in 32 48 64 128 256; do
     render "$icons/tavrix.svg" "$s" "$s" "$icons/tavrix-$s.png"
 done
+# The Windows icon carries the sizes Explorer, the taskbar and the title bar ask for at 100 to 200 %;
+# 20 and 40 px are made for it alone.
+render "$icons/tavrix-small.svg" 20 20 "$tmp/tavrix-20.png"
+render "$icons/tavrix.svg" 40 40 "$tmp/tavrix-40.png"
 convert "${IM_PNG[@]}" \
-    "$icons/tavrix-16.png" "$icons/tavrix-32.png" "$icons/tavrix-48.png" "$icons/tavrix-256.png" \
+    "$icons/tavrix-16.png" "$tmp/tavrix-20.png" "$icons/tavrix-24.png" "$icons/tavrix-32.png" "$tmp/tavrix-40.png" \
+    "$icons/tavrix-48.png" "$icons/tavrix-64.png" "$icons/tavrix-256.png" \
     "$tmp/tavrix.ico"
 mv -f "$tmp/tavrix.ico" "$icons/tavrix.ico"
 
