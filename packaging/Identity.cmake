@@ -10,3 +10,5 @@ set(TAVRIX_RELEASE_DATE "2026-12-07")
 set(TAVRIX_RELEASE_DATE_RFC2822 "Mon, 07 Dec 2026 12:00:00 +0000")
 set(TAVRIX_PACKAGE_MAINTAINER "Tavrix maintainers <maintainers@users.noreply.c-seed-f91a725e.example>"
     CACHE STRING "Maintainer named in the Debian package and its changelog")
+# Who publishes Tavrix, as the Windows version resource and installer name them.
+set(TAVRIX_PUBLISHER "The Tavrix developers")

@@ -3,8 +3,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds Tavrix for 64-bit Windows on a Debian 12 machine, installing what is missing:
 #   scripts/windows.sh          Qt for Windows (once, cached), then Tavrix and its tests into build-win/;
-#                               build-win/bin holds tavrix.exe, dict.txt, the Qt and mingw runtime DLLs and
-#                               the plugins, ready to run (under Wine: wine build-win/bin/tavrix.exe)
+#                               build-win/bin holds tavrix.exe, tavrix.com, dict.txt, the Qt and mingw
+#                               runtime DLLs and the plugins, ready to run (under Wine: wine
+#                               build-win/bin/tavrix.exe); build-win/packages holds the installer and the zip
 #   scripts/windows.sh qt       Qt for Windows alone
 # Qt 6.4.2 (qtbase) is built from Debian's own qt6-base source package, with the host's Qt 6.4.2 as its
 # host tools, into $TAVRIX_CACHE_DIR (default ~/.cache/tavrix), outside the clone. A folder is named after a
@@ -34,6 +35,8 @@ WINDOWS_PACKAGES=(
     libxfixes3 libxrender1 libxrandr2 libxi6 libxcursor1 libxcomposite1 libxinerama1 libxext6 libxxf86vm1
     libgnutls30 libfreetype6
     fonts-liberation2 # Liberation Mono stands in for Courier New under Wine
+    wixl              # the installer
+    python3-pefile    # the check of the programs' resources
 )
 
 # Qt's configure line. Only what Tavrix uses is built: Core, Gui, Widgets and Test, the Windows platform
@@ -104,9 +107,26 @@ tavrix_build_qt() {
             { grep -m 20 -B 2 -A 8 'error' "$work/build.log" >&2; exit 1; }
         cmake --install . >"$work/install.log" 2>&1
     )
-    echo "${QT_CONFIGURE[*]}" >"$QT_WIN_PREFIX/configure-line.txt"
+    mkdir -p "$QT_WIN_PREFIX/share/doc/qt6-base"
+    cp "$work/src/debian/copyright" "$QT_WIN_PREFIX/share/doc/qt6-base/copyright"
     touch "$QT_WIN_PREFIX/.complete"
     rm -rf "$work"
+}
+
+# What the Windows packages say of the Qt they carry, kept beside it in share/doc/qt6-base: Debian's copyright
+# file of the source package (every licence inside Qt's DLLs), the source version and the configure line. A
+# Qt built before these were kept gets the copyright file from its source package fetched once more.
+tavrix_qt_notices() {
+    local notices="$QT_WIN_PREFIX/share/doc/qt6-base"
+    if [ ! -f "$notices/copyright" ]; then
+        tavrix_fetch_qt_source "$QT_WIN_PREFIX.notices"
+        mkdir -p "$notices"
+        cp "$QT_WIN_PREFIX.notices/debian/copyright" "$notices/copyright"
+        rm -rf "$QT_WIN_PREFIX.notices"
+    fi
+    echo "$QT_SOURCE_PACKAGE $QT_SOURCE_VERSION" >"$notices/source-version.txt"
+    echo "configure -qt-host-path /usr ${QT_CONFIGURE[*]} -- -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake" \
+        >"$notices/configure-line.txt"
 }
 
 # Cross-builds Tavrix and its tests against the Windows Qt into $WIN_BUILD_DIR.
@@ -115,12 +135,13 @@ tavrix_build_tavrix() {
         -DCMAKE_TOOLCHAIN_FILE="$QT_WIN_PREFIX/lib/cmake/Qt6/qt.toolchain.cmake" \
         -DQT_CHAINLOAD_TOOLCHAIN_FILE="$TOOLCHAIN" \
         -DTAVRIX_BUILD_BENCH=OFF -DTAVRIX_E2E_TESTS=OFF -DTAVRIX_FUZZ_TESTS=OFF -DTAVRIX_INSTALL_TESTS=OFF \
-        -DTAVRIX_GENERATOR_TEST=OFF >/dev/null
+        -DTAVRIX_GENERATOR_TEST=OFF -DTAVRIX_REQUIRE_ALL=ON >/dev/null
     cmake --build "$WIN_BUILD_DIR" -j "$(nproc)"
 }
 
 tavrix_install_missing "${WINDOWS_PACKAGES[@]}"
 tavrix_build_qt
+tavrix_qt_notices
 [ "${1:-}" = qt ] && exit 0
 tavrix_build_tavrix
 echo "Built $WIN_BUILD_DIR/bin/tavrix.exe"

@@ -9,8 +9,9 @@
 #include "keygen/RandomSource.h"
 #include "keygen/WordSource.h"
 #include "settings/QSettingsStore.h"
+#include "ui/Console.h"
+#include "ui/DictionaryFolders.h"
 #include "ui/SettingsAccess.h"
-#include "ui/modStartup.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -42,6 +43,12 @@ public:
         std::fprintf(stderr, "tavrix: %s: %s\n", prefix.toLocal8Bit().constData(), text.toLocal8Bit().constData());
     }
 };
+
+// The usage or the version on standard output.
+int PrintAnswer(const QString& text) {
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : kKeyFailed;
+}
 
 int BadUsage(const QString& text) {
     std::fprintf(stderr, "tavrix: %s\nTry 'tavrix --help' for the options.\n", text.toLocal8Bit().constData());
@@ -88,7 +95,7 @@ int GenerateKeys(Choices& choices, int count) {
     const QString methodTag = QString::number(*choices[2].index);
 
     SystemRandomSource random;
-    WordSource words(random, sink, modStartup::dictionaryFolders());
+    WordSource words(random, sink, DictionaryFolders());
     for (int i = 0; i < count; ++i) {
         const std::optional<QString> key = TryAssembleKey(words, hexDigits, typeText, methodTag);
         if (!key)
@@ -109,7 +116,8 @@ bool NamesCommandLineOption(int argc, char* argv[]) {
     static const QRegularExpression kOwnOption(QRegularExpression::anchoredPattern(
         QStringLiteral("--(help|help-all|version|generate)|--(strength|type|method|count)(=.*)?|-[ghv?]+")));
     for (int i = 1; i < argc; ++i) {
-        if (kOwnOption.match(QString::fromLocal8Bit(argv[i])).hasMatch())
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (kOwnOption.match(argument).hasMatch() || IsPlatformHelpOption(argument))
             return true;
     }
     return false;
@@ -152,12 +160,19 @@ int RunCommandLine(int argc, char* argv[]) {
         QStringLiteral("1"));
     parser.addOptions({generate, choices[0].option, choices[1].option, choices[2].option, count});
 
-    if (!parser.parse(QCoreApplication::arguments()))
+    QStringList arguments = QCoreApplication::arguments();
+    for (auto argument = arguments.begin() + 1; argument < arguments.end(); ++argument) {
+        if (IsPlatformHelpOption(*argument))
+            *argument = QStringLiteral("--help");
+    }
+    if (!parser.parse(arguments))
         return BadUsage(parser.errorText());
+    // Printed here rather than by the parser, which on Windows shows them in a message box when the program
+    // has no console of its own.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
-        parser.showHelp(0);
+        return PrintAnswer(parser.helpText());
     if (parser.isSet(version))
-        parser.showVersion();
+        return PrintAnswer(QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
     if (!parser.positionalArguments().isEmpty())
         return BadUsage(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
     if (!parser.isSet(generate))

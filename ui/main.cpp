@@ -5,6 +5,8 @@
 #include "settings/QSettingsStore.h"
 #include "shell/modShellExecute.h"
 #include "ui/CommandLine.h"
+#include "ui/Console.h"
+#include "ui/DictionaryFolders.h"
 #include "ui/QtMessageSink.h"
 #include "ui/modStartup.h"
 
@@ -42,8 +44,10 @@ void MessageHandler(QtMsgType type, const QMessageLogContext& context, const QSt
 
 int main(int argc, char* argv[]) {
     // --help, --version and --generate answer without a window, so they need no display.
-    if (tavrix::NamesCommandLineOption(argc, argv))
+    if (tavrix::NamesCommandLineOption(argc, argv)) {
+        tavrix::UseParentConsole();
         return tavrix::RunCommandLine(argc, argv);
+    }
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
     if (!DisplayAvailable()) {
         std::fputs("tavrix: no display found (DISPLAY is not set). Tavrix is a desktop program and needs "
@@ -69,7 +73,7 @@ int main(int argc, char* argv[]) {
     tavrix::QtMessageSink sink;
     tavrix::SystemRandomSource random;
     tavrix::modStartup startup(
-        tavrix::ProgramServices{store, sink, random, tavrix::modStartup::dictionaryFolders(),
+        tavrix::ProgramServices{store, sink, random, tavrix::DictionaryFolders(),
                                 [&sink](const QString& sFile, const QString& sParameters, qint32 lHwnd, qint32 lShowCmd,
                                         const QString& sDirectory, bool bWait) {
                                     tavrix::ShellExe(sFile, sParameters, lHwnd, lShowCmd, sDirectory, bWait, sink);

@@ -39,10 +39,6 @@ public:
     // which unloads the splash; the about page's logo shows the splash. Neither window knows the other.
     static void connectWindows(wMain& main, wSplash& splash);
 
-    // Folders searched for dict.txt: beside the executable, then the user's data folder, then the installed
-    // data folder.
-    static QStringList dictionaryFolders();
-
 signals:
     // Neither window is loaded any more and no procedure is running: the program is done.
     void noWindowLoaded();

@@ -9,6 +9,7 @@
 #include "tests/support/ProcStatus.h"
 #include "tests/support/RecordingLauncher.h"
 #include "tests/support/RecordingMessageSink.h"
+#include "ui/DictionaryFolders.h"
 #include "ui/Fonts.h"
 #include "ui/modStartup.h"
 
@@ -393,7 +394,7 @@ private slots:
 #endif
 
     void dictionaryFoldersStartBesideTheProgram() {
-        QStringList folders = modStartup::dictionaryFolders();
+        QStringList folders = DictionaryFolders();
         QVERIFY(folders.size() >= 1);
         QCOMPARE(folders.first(), QCoreApplication::applicationDirPath());
         QCOMPARE(folders.removeDuplicates(), 0);
@@ -412,7 +413,7 @@ private slots:
 #endif
         const QByteArray oldDataHome = qgetenv(variable);
         qputenv(variable, QDir::toNativeSeparators(dataHome.path()).toUtf8());
-        const QStringList folders = modStartup::dictionaryFolders();
+        const QStringList folders = DictionaryFolders();
         if (oldDataHome.isNull())
             qunsetenv(variable);
         else
