@@ -137,7 +137,7 @@ set(_tavrix_packages ${TAVRIX_WINDOWS_PACKAGES_DIR}/${TAVRIX_WINDOWS_PACKAGE_NAM
 add_custom_command(OUTPUT ${_tavrix_packages}
     COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DSTAGE_DIR=${CMAKE_BINARY_DIR}/package-stage
             -DNAME=${TAVRIX_WINDOWS_PACKAGE_NAME} -DOUTPUT_DIR=${TAVRIX_WINDOWS_PACKAGES_DIR}
-            -DWXS=${_tavrix_generated}/tavrix.wxs -DWIXL=${TAVRIX_PROGRAM_WIXL} -DMTIME=${TAVRIX_RELEASE_DATE}
+            -DWXS=${_tavrix_generated}/tavrix.wxs -DICON=${TAVRIX_RC_ICON} -DWIXL=${TAVRIX_PROGRAM_WIXL} -DSTRIP=${CMAKE_STRIP} -DMTIME=${TAVRIX_RELEASE_DATE}
             -P ${_tavrix_windows}/MakePackages.cmake
     DEPENDS tavrix tavrix_console ${_tavrix_windows}/MakePackages.cmake ${_tavrix_generated}/tavrix.wxs
             ${TAVRIX_RC_ICON} ${PROJECT_SOURCE_DIR}/data/dict.txt ${_tavrix_licence_sources}

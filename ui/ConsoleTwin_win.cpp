@@ -64,11 +64,14 @@ int StartDesktopProgram() {
     program = (end != std::wstring::npos && program[end] == L'.' ? program.substr(0, end) : program) + L".exe";
 
     std::wstring commandLine = L"\"" + program + L"\"" + ArgumentsAfterProgramName();
+    // Started as Explorer starts it: without the console's streams, which would otherwise carry what the
+    // desktop program logs into the prompt the user is typing at.
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                        nullptr, &startup, &process)) {
         const DWORD error = GetLastError();
         std::fwprintf(stderr, L"tavrix: could not start %ls: %ls\n", program.c_str(), SystemMessage(error).c_str());
         return 1;

@@ -16,13 +16,18 @@
 // Prints the medians, the ratios to the bare window and whether each target is met. It reports; it does
 // not fail on a missed target.
 //
-// Usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S]
+// Usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S] [--wine]
 //                      <tavrix> <bare_window> [<text_window>]
 // With text_window (a window with a label and a line edit, the floor of a window that shows text), that
 // program is run in turn with the other two and Tavrix's peak RSS is also compared with it.
 // --settings: a settings file copied into every fresh settings folder before the run (for instance a very
 // large one); the table then also gives the time until the main window is mapped, which is when the
 // program has started. --window-timeout: seconds to wait for the windows (default 30).
+// --wine: the programs are the Windows build's .exe files, run under Wine in a prefix of the probe's own
+// (booted once, with a Wine server kept running for the whole probe, as on a desktop where Windows is up);
+// Tavrix's registry key is deleted before each of its runs, as the fresh settings folder empties its store
+// on Linux. Peak RSS is then VmHWM of the Wine process that runs the program, which is also what Wine
+// reports as the program's peak working set.
 // --store-root: where the fresh settings folders are made (default /tmp). The load step writes three
 // settings, each through QSettings::sync(), which flushes to disk; a folder on tmpfs (/dev/shm) takes the
 // disk out of the figure.
@@ -67,8 +72,17 @@ constexpr double kTextRssRatioTarget = 1.1;
 // The private X server, stopped by Die() as well: std::exit runs no destructors of main's locals.
 pid_t g_xServer = 0;
 
+// Under --wine: the prefix and the environment every Wine process gets; its server is ended by Die() too.
+struct WineSetup {
+    std::string prefix;
+    std::vector<std::string> environment;
+};
+std::optional<WineSetup> g_wine;
+void EndWine();
+
 [[noreturn]] void Die(const std::string& message) {
     std::fprintf(stderr, "startup_probe: %s\n", message.c_str());
+    EndWine();
     if (g_xServer > 0) {
         kill(g_xServer, SIGTERM);
         waitpid(g_xServer, nullptr, 0);
@@ -134,6 +148,47 @@ std::vector<std::string> EnvironmentWith(const std::vector<std::string>& own) {
     }
     env.insert(env.end(), own.begin(), own.end());
     return env;
+}
+
+// Runs a program to its end; its output goes to the file named.
+void RunToEnd(const std::vector<std::string>& args, const std::vector<std::string>& env, const std::string& output) {
+    const pid_t pid = Spawn(args, env, output);
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        Die(args[0] + " " + (args.size() > 1 ? args[1] : "") + " failed; its output is in " + output);
+}
+
+// A fresh 64-bit prefix in <root>, booted, with Courier New mapped to Liberation Mono as the Windows tests
+// map it, and a Wine server that stays up between the programs.
+void StartWine(const std::string& root, const std::string& display) {
+    std::string folderTemplate = root + "/tavrix-startup-wine-XXXXXX";
+    const char* folder = mkdtemp(folderTemplate.data());
+    if (!folder)
+        Die("mkdtemp failed");
+    WineSetup wine{std::string(folder) + "/prefix", {}};
+    // Wine hands a Windows program no QT_* variable of Linux's; WINEQT_* arrive as QT_*. Qt on Windows logs to
+    // the debugger unless told to use standard error.
+    wine.environment = EnvironmentWith({"DISPLAY=" + display, "WINEPREFIX=" + wine.prefix, "WINEARCH=win64",
+                                        "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree=;mshtml=;winemenubuilder.exe=",
+                                        "WINEQT_LOGGING_RULES=tavrix.startup.debug=true",
+                                        "WINEQT_FORCE_STDERR_LOGGING=1"});
+    g_wine = wine;
+    const std::string log = std::string(folder) + "/wine.txt";
+    RunToEnd({"/usr/bin/wineboot", "-i"}, wine.environment, log);
+    RunToEnd({"/usr/bin/wine", "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Courier New",
+              "/d", "Liberation Mono", "/f"},
+             wine.environment, log);
+    RunToEnd({"/usr/bin/wineserver", "-p"}, wine.environment, log); // returns once the server is up
+}
+
+void EndWine() {
+    if (!g_wine)
+        return;
+    const WineSetup wine = *g_wine;
+    g_wine.reset();
+    const pid_t pid = Spawn({"/usr/bin/wineserver", "-k"}, wine.environment, "/dev/null");
+    waitpid(pid, nullptr, 0);
+    std::filesystem::remove_all(std::filesystem::path(wine.prefix).parent_path());
 }
 
 class PrivateXServer {
@@ -286,9 +341,16 @@ Sample RunOnce(const Program& program, const std::string& display, MapWatcher& w
     const auto env = EnvironmentWith({"DISPLAY=" + display, "XDG_CONFIG_HOME=" + std::string(folder) + "/config",
                                       "QT_QPA_PLATFORM=xcb", "QT_LOGGING_RULES=tavrix.startup.debug=true"});
 
+    std::vector<std::string> command{program.path};
+    if (g_wine) {
+        if (program.label == "tavrix")
+            RunToEnd({"/usr/bin/wine", "reg", "delete", "HKCU\\Software\\VB and VBA Program Settings\\Tavrix", "/f"},
+                     g_wine->environment, "/dev/null");
+        command.insert(command.begin(), "/usr/bin/wine");
+    }
     watcher.discardPending();
     const auto started = Clock::now();
-    const pid_t pid = Spawn({program.path}, env, output);
+    const pid_t pid = Spawn(command, g_wine ? g_wine->environment : env, output);
     const auto maps = watcher.waitForMaps(pid, program.windowsAtStartup, started + g_windowTimeout);
     if (static_cast<int>(maps.size()) < program.windowsAtStartup) {
         Stop(pid);
@@ -328,6 +390,7 @@ int main(int argc, char* argv[]) {
     int runs = 10;
     std::string storeRoot = "/tmp";
     std::string settings;
+    bool wine = false;
     std::vector<std::string> paths;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -337,6 +400,8 @@ int main(int argc, char* argv[]) {
             runs = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--store-root" && i + 1 < argc)
             storeRoot = argv[++i];
+        else if (arg == "--wine")
+            wine = true;
         else if (arg == "--settings" && i + 1 < argc)
             settings = argv[++i];
         else if (arg == "--window-timeout" && i + 1 < argc)
@@ -347,7 +412,9 @@ int main(int argc, char* argv[]) {
     }
     if (paths.size() != 2 && paths.size() != 3)
         Die("usage: startup_probe [--xvfb PATH] [--runs N] [--store-root DIR] [--settings FILE] [--window-timeout S] "
-            "<tavrix> <bare_window> [<text_window>]");
+            "[--wine] <tavrix> <bare_window> [<text_window>]");
+    if (wine && !settings.empty())
+        Die("--settings is the Linux settings file; under --wine the store is the registry");
 
     const Program tavrix{"tavrix", paths[0], 2}; // the splash, then the main window when the splash closes
     const Program bare{"bare window", paths[1], 1};
@@ -356,6 +423,8 @@ int main(int argc, char* argv[]) {
 
     PrivateXServer server(xvfb);
     MapWatcher watcher(server.display());
+    if (wine)
+        StartWine(storeRoot, server.display());
 
     RunOnce(bare, server.display(), watcher, storeRoot, settings); // warm-up: page cache, font cache
     RunOnce(tavrix, server.display(), watcher, storeRoot, settings);
@@ -376,7 +445,7 @@ int main(int argc, char* argv[]) {
                     t.loadStepMs.value_or(-1), t.peakRssMiB);
         if (text)
             std::printf("   text window RSS %.1f MiB", textSamples.back().peakRssMiB);
-        if (!settings.empty())
+        if (!settings.empty() || wine)
             std::printf("   main window mapped %.1f ms", t.lastMappedMs);
         std::printf("\n");
     }
@@ -397,12 +466,18 @@ int main(int argc, char* argv[]) {
 
     const auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
     const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
-    std::printf("\nMedians of %d runs on %s, %u cores, Xvfb %s, %s\n", runs, CpuModel().c_str(),
+    std::printf("\nMedians of %d runs on %s, %u cores, Xvfb %s, %s%s\n", runs, CpuModel().c_str(),
                 std::thread::hardware_concurrency(), server.display().c_str(),
-                bus && *bus ? "with a session bus" : "without a session bus");
+                bus && *bus ? "with a session bus" : "without a session bus", wine ? ", under Wine" : "");
     std::printf("  first window mapped: bare %.1f ms, tavrix splash %.1f ms, ratio %.2f (target <= %.1f: %s)\n",
                 bareMapped, tavrixMapped, tavrixMapped / bareMapped, kMapRatioTarget,
                 verdict(tavrixMapped / bareMapped <= kMapRatioTarget));
+    if (wine) {
+        // The main window comes when the splash closes, 1.5 s after the main window's load began at the earliest.
+        const double mainMapped = column(tavrixSamples, [](const Sample& s) { return s.lastMappedMs; });
+        std::printf("  main window mapped: tavrix %.1f ms (after the splash), %.2f times the bare window's\n", mainMapped,
+                    mainMapped / bareMapped);
+    }
     if (traced)
         std::printf("  main window load step: %.3f ms (target < %.0f ms: %s)\n", loadStep, kLoadStepTargetMs,
                     verdict(loadStep < kLoadStepTargetMs));
@@ -423,5 +498,6 @@ int main(int argc, char* argv[]) {
                     textRss, tavrixRss, tavrixRss / textRss, kTextRssRatioTarget,
                     verdict(tavrixRss / textRss <= kTextRssRatioTarget), textAnon);
     }
+    EndWine();
     return 0;
 }

@@ -5,10 +5,11 @@
 # tavrix_windows_packages of packaging/Windows.cmake):
 #   <OUTPUT_DIR>/<NAME>.zip   the program's folder <NAME>/, to unpack anywhere and run
 #   <OUTPUT_DIR>/<NAME>.msi   the per-user installer of the same files
-# Variables: BUILD_DIR, STAGE_DIR, NAME, OUTPUT_DIR, WXS (the installer's main source), WIXL, MTIME.
+# Variables: BUILD_DIR, STAGE_DIR, NAME, OUTPUT_DIR, WXS (the installer's main source), ICON (the icon it
+# names), WIXL, STRIP, MTIME.
 cmake_minimum_required(VERSION 3.25)
 
-foreach(variable BUILD_DIR STAGE_DIR NAME OUTPUT_DIR WXS WIXL MTIME)
+foreach(variable BUILD_DIR STAGE_DIR NAME OUTPUT_DIR WXS ICON WIXL STRIP MTIME)
     if(NOT DEFINED ${variable})
         message(FATAL_ERROR "MakePackages.cmake: ${variable} is not set")
     endif()
@@ -26,6 +27,12 @@ endfunction()
 set(folder ${STAGE_DIR}/${NAME})
 file(REMOVE_RECURSE ${STAGE_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${folder} --strip)
+# The DLLs come with debugging information, which the programs never read (Debian's libstdc++-6.dll is 24 MB
+# with it and 4 MB without).
+file(GLOB_RECURSE dlls ${folder}/*.dll)
+foreach(dll IN LISTS dlls)
+    run(${STRIP} --strip-debug ${dll})
+endforeach()
 file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${folder} ${folder}/*)
 list(SORT files)
 
@@ -38,7 +45,8 @@ run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR}
 file(RENAME ${OUTPUT_DIR}/${NAME}.zip.part ${OUTPUT_DIR}/${NAME}.zip)
 
 # The installer's files: one component a file (its key path), in folders as staged. Identifiers are made
-# from the paths, so they stay the same from one version to the next.
+# from the paths, so they stay the same from one version to the next. wixl takes sources by relative path
+# only, so it runs in the staging folder, where the icon is put too.
 function(identifier out prefix path)
     string(MAKE_C_IDENTIFIER "${path}" id)
     set(${out} "${prefix}_${id}" PARENT_SCOPE)
@@ -66,7 +74,7 @@ foreach(file IN LISTS files)
     identifier(file_id f "${file}")
     list(APPEND components ${component_id})
     string(APPEND body "        <Component Id=\"${component_id}\" Guid=\"*\" Win64=\"yes\">\n"
-                       "          <File Id=\"${file_id}\" Name=\"${name}\" Source=\"${folder}/${file}\" KeyPath=\"yes\"/>\n")
+                       "          <File Id=\"${file_id}\" Name=\"${name}\" Source=\"${NAME}/${file}\" KeyPath=\"yes\"/>\n")
     if(file STREQUAL "tavrix.exe")
         string(APPEND body "          <Shortcut Id=\"StartMenuShortcut\" Directory=\"ProgramMenuFolder\" Name=\"Tavrix\""
                            " Description=\"Generate keys for WEP-secured wireless networks\""
@@ -87,5 +95,7 @@ file(WRITE ${STAGE_DIR}/files.wxs
      "  <Fragment>\n    <DirectoryRef Id=\"INSTALLDIR\">\n${body}    </DirectoryRef>\n  </Fragment>\n"
      "  <Fragment>\n    <ComponentGroup Id=\"ProgramFiles\">\n${references}    </ComponentGroup>\n  </Fragment>\n"
      "</Wix>\n")
-run(${WIXL} -a x64 -o ${OUTPUT_DIR}/${NAME}.msi.part ${WXS} ${STAGE_DIR}/files.wxs)
+file(COPY_FILE ${ICON} ${STAGE_DIR}/tavrix.ico)
+file(COPY_FILE ${WXS} ${STAGE_DIR}/tavrix.wxs)
+run(${CMAKE_COMMAND} -E chdir ${STAGE_DIR} ${WIXL} -a x64 -o ${OUTPUT_DIR}/${NAME}.msi.part tavrix.wxs files.wxs)
 file(RENAME ${OUTPUT_DIR}/${NAME}.msi.part ${OUTPUT_DIR}/${NAME}.msi)

@@ -9,6 +9,8 @@
 # program writes its log to a file (with its output on a pipe it would write through OutputDebugString),
 # which is printed when it ends. The program's exit status is this script's.
 set -euo pipefail
+# A step of the set-up that fails says which, rather than ending the test without a word.
+trap 'echo "wine_run.sh: \"$BASH_COMMAND\" failed (line $LINENO)" >&2' ERR
 
 template="$1"
 shift
