@@ -178,6 +178,7 @@ void StartWine(const std::string& root, const std::string& display) {
     RunToEnd({"/usr/bin/wine", "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Courier New",
               "/d", "Liberation Mono", "/f"},
              wine.environment, log);
+    RunToEnd({"/usr/bin/wineserver", "-w"}, wine.environment, log); // the boot's own server ends first
     RunToEnd({"/usr/bin/wineserver", "-p"}, wine.environment, log); // returns once the server is up
 }
 
@@ -343,9 +344,13 @@ Sample RunOnce(const Program& program, const std::string& display, MapWatcher& w
 
     std::vector<std::string> command{program.path};
     if (g_wine) {
-        if (program.label == "tavrix")
-            RunToEnd({"/usr/bin/wine", "reg", "delete", "HKCU\\Software\\VB and VBA Program Settings\\Tavrix", "/f"},
-                     g_wine->environment, "/dev/null");
+        if (program.label == "tavrix") {
+            // Fails, harmlessly, when there is no key yet.
+            const pid_t reg = Spawn({"/usr/bin/wine", "reg", "delete",
+                                     "HKCU\\Software\\VB and VBA Program Settings\\Tavrix", "/f"},
+                                    g_wine->environment, "/dev/null");
+            waitpid(reg, nullptr, 0);
+        }
         command.insert(command.begin(), "/usr/bin/wine");
     }
     watcher.discardPending();
