@@ -35,9 +35,9 @@ std::wstring ArgumentsAfterProgramName() {
 
 std::wstring SystemMessage(DWORD error) {
     wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                            FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
     std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
     LocalFree(text);
     while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r' || message.back() == L'.'))
@@ -50,7 +50,8 @@ int StartDesktopProgram() {
     for (;;) {
         const DWORD length = GetModuleFileNameW(nullptr, program.data(), DWORD(program.size()));
         if (length == 0) {
-            std::fwprintf(stderr, L"tavrix: could not find its own folder: %ls\n", SystemMessage(GetLastError()).c_str());
+            std::fwprintf(stderr, L"tavrix: could not find its own folder: %ls\n",
+                          SystemMessage(GetLastError()).c_str());
             return 1;
         }
         if (length < program.size()) {

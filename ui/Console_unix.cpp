@@ -7,6 +7,8 @@ namespace tavrix {
 
 void UseParentConsole() {}
 
-bool IsPlatformHelpOption(const QString&) { return false; }
+bool IsPlatformHelpOption(const QString&) {
+    return false;
+}
 
 } // namespace tavrix

@@ -46,6 +46,8 @@ void UseParentConsole() {
         std::freopen("CONOUT$", "w", stderr);
 }
 
-bool IsPlatformHelpOption(const QString& argument) { return argument == QLatin1String("/?"); }
+bool IsPlatformHelpOption(const QString& argument) {
+    return argument == QLatin1String("/?");
+}
 
 } // namespace tavrix

@@ -168,15 +168,15 @@ void StartWine(const std::string& root, const std::string& display) {
     WineSetup wine{std::string(folder) + "/prefix", {}};
     // Wine hands a Windows program no QT_* variable of Linux's; WINEQT_* arrive as QT_*. Qt on Windows logs to
     // the debugger unless told to use standard error.
-    wine.environment = EnvironmentWith({"DISPLAY=" + display, "WINEPREFIX=" + wine.prefix, "WINEARCH=win64",
-                                        "WINEDEBUG=-all", "WINEDLLOVERRIDES=mscoree=;mshtml=;winemenubuilder.exe=",
-                                        "WINEQT_LOGGING_RULES=tavrix.startup.debug=true",
-                                        "WINEQT_FORCE_STDERR_LOGGING=1"});
+    wine.environment = EnvironmentWith(
+        {"DISPLAY=" + display, "WINEPREFIX=" + wine.prefix, "WINEARCH=win64", "WINEDEBUG=-all",
+         "WINEDLLOVERRIDES=mscoree=;mshtml=;winemenubuilder.exe=", "WINEQT_LOGGING_RULES=tavrix.startup.debug=true",
+         "WINEQT_FORCE_STDERR_LOGGING=1"});
     g_wine = wine;
     const std::string log = std::string(folder) + "/wine.txt";
     RunToEnd({"/usr/bin/wineboot", "-i"}, wine.environment, log);
-    RunToEnd({"/usr/bin/wine", "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Courier New",
-              "/d", "Liberation Mono", "/f"},
+    RunToEnd({"/usr/bin/wine", "reg", "add", "HKCU\\Software\\Wine\\Fonts\\Replacements", "/v", "Courier New", "/d",
+              "Liberation Mono", "/f"},
              wine.environment, log);
     RunToEnd({"/usr/bin/wineserver", "-w"}, wine.environment, log); // the boot's own server ends first
     RunToEnd({"/usr/bin/wineserver", "-p"}, wine.environment, log); // returns once the server is up
@@ -346,9 +346,9 @@ Sample RunOnce(const Program& program, const std::string& display, MapWatcher& w
     if (g_wine) {
         if (program.label == "tavrix") {
             // Fails, harmlessly, when there is no key yet.
-            const pid_t reg = Spawn({"/usr/bin/wine", "reg", "delete",
-                                     "HKCU\\Software\\VB and VBA Program Settings\\Tavrix", "/f"},
-                                    g_wine->environment, "/dev/null");
+            const pid_t reg =
+                Spawn({"/usr/bin/wine", "reg", "delete", "HKCU\\Software\\VB and VBA Program Settings\\Tavrix", "/f"},
+                      g_wine->environment, "/dev/null");
             waitpid(reg, nullptr, 0);
         }
         command.insert(command.begin(), "/usr/bin/wine");
@@ -480,8 +480,8 @@ int main(int argc, char* argv[]) {
     if (wine) {
         // The main window comes when the splash closes, 1.5 s after the main window's load began at the earliest.
         const double mainMapped = column(tavrixSamples, [](const Sample& s) { return s.lastMappedMs; });
-        std::printf("  main window mapped: tavrix %.1f ms (after the splash), %.2f times the bare window's\n", mainMapped,
-                    mainMapped / bareMapped);
+        std::printf("  main window mapped: tavrix %.1f ms (after the splash), %.2f times the bare window's\n",
+                    mainMapped, mainMapped / bareMapped);
     }
     if (traced)
         std::printf("  main window load step: %.3f ms (target < %.0f ms: %s)\n", loadStep, kLoadStepTargetMs,
